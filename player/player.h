@@ -1,0 +1,248 @@
+// The module player: stream callbacks, the loaded-module records, the XM loader and the row and
+// tick engine that drives the mixer's voices. Portable: no platform or device headers.
+#pragma once
+
+#include <cstdint>
+
+// ---- Stream callbacks -------------------------------------------------------------------------
+// The player reads modules only through these five operations, registered by the application.
+typedef void* (*FileOpenFn)(const char* name);
+typedef void (*FileCloseFn)(void* stream);
+typedef int32_t (*FileReadFn)(void* destination, int32_t count, void* stream);
+typedef void* (*FileSeekFn)(void* stream, int32_t offset, int32_t origin);  // 0 set, 1 cur, 2 end
+typedef int32_t (*FileTellFn)(void* stream);
+
+struct FileCallbacks {
+    FileOpenFn open;
+    FileCloseFn close;
+    FileReadFn read;
+    FileSeekFn seek;
+    FileTellFn tell;
+};
+
+// All five non-null replace the registered set; otherwise all five become null.
+void music_set_file_callbacks(FileOpenFn open, FileCloseFn close, FileReadFn read, FileSeekFn seek,
+                              FileTellFn tell);
+// True when all five callbacks are registered.
+bool music_file_callbacks_set();
+
+struct StreamHandle {
+    uint8_t mode;
+    int32_t value;
+    void* stream;
+};
+
+StreamHandle* stream_open(const char* name, uint8_t mode, int32_t value);
+void stream_close(StreamHandle* handle);
+int32_t stream_read(void* destination, int32_t count, StreamHandle* handle);
+void stream_seek(StreamHandle* handle, int32_t offset, int32_t origin);
+int32_t stream_tell(StreamHandle* handle);
+
+// The application's callbacks: a read-only stream over an embedded resource of type "MUSIC".
+struct ResourceStream {
+    int32_t size;
+    int32_t position;
+    const unsigned char* base;
+};
+
+void* resource_open(const char* name);
+void resource_close(void* stream);
+int32_t resource_read(void* destination, int32_t count, void* stream);
+void* resource_seek(void* stream, int32_t offset, int32_t origin);
+int32_t resource_tell(void* stream);
+
+// Callbacks over files on disk (name = path), for tools and tests.
+void* file_open(const char* path);
+void file_close(void* stream);
+int32_t file_read(void* destination, int32_t count, void* stream);
+void* file_seek(void* stream, int32_t offset, int32_t origin);
+int32_t file_tell(void* stream);
+
+// ---- Song data model --------------------------------------------------------------------------
+enum : uint8_t { LOOP_NONE = 1, LOOP_FORWARD = 2, LOOP_PINGPONG = 4 };
+
+enum : uint8_t {
+    UPDATE_FREQUENCY = 1,
+    UPDATE_VOLUME = 2,
+    UPDATE_PANNING = 4,
+    UPDATE_TRIGGER = 8,
+    UPDATE_RESTART = 0x20,
+};
+
+constexpr int MAX_CHANNELS = 32;
+constexpr uint8_t NOTE_KEY_OFF = 255;
+
+struct NoteCell {
+    uint8_t note;        // 0 none, 1..96 (1 = C-0), 255 key-off
+    uint8_t instrument;  // 0 none, 1..128
+    uint8_t volume;      // volume-column byte, 0 none
+    uint8_t effect;      // 0..35 (0..9, A = 10 .. Z = 35)
+    uint8_t param;
+};
+
+struct Pattern {
+    int32_t rows;
+    NoteCell* cells;  // rows x channel_count, row-major
+};
+
+struct EnvelopePoint {
+    uint16_t x;  // tick
+    uint16_t y;  // 0..64
+};
+
+struct SampleHeader {
+    int16_t* data;  // length frames + 8 zeroed guard frames; null when length is 0
+    uint32_t length;
+    uint32_t loop_start;
+    uint32_t loop_length;
+    uint8_t volume;
+    int8_t finetune;
+    int32_t panning;
+    uint8_t bits;
+    uint8_t loop_type;
+    int8_t relative_note;
+};
+
+struct Instrument {
+    int32_t sample_count;
+    SampleHeader* samples[16];
+    uint8_t keymap[96];
+    EnvelopePoint vol_env[20];
+    EnvelopePoint pan_env[20];
+    uint8_t vol_point_count, pan_point_count;
+    uint8_t vol_sustain, vol_loop_start, vol_loop_end;
+    uint8_t pan_sustain, pan_loop_start, pan_loop_end;
+    uint8_t vol_type, pan_type;  // bit 0 on, bit 1 sustain, bit 2 loop
+    uint8_t vibrato_type;
+    uint8_t vibrato_sweep;
+    uint8_t vibrato_depth;
+    uint8_t vibrato_rate;
+    uint16_t fadeout;  // twice the file value
+};
+
+struct Song;
+typedef void (*TickCallback)(Song* song);
+// (frame buffer, byte count, bits, instrument index, sample index) -> ignored
+typedef int (*SampleLoadCallback)(int16_t* dest, int byte_length, int bits, int instrument,
+                                  int sample_number);
+
+struct Song {
+    Pattern* patterns;
+    Instrument* instruments;
+    int32_t tick_frames_left;
+    int32_t tick_frames;
+    int16_t song_length;
+    int16_t restart_position;
+    int16_t channel_count;
+    int32_t used_patterns;
+    int32_t pattern_count;
+    int16_t instrument_count;
+    uint16_t song_flags;  // bit 0: linear frequency table
+    int16_t default_tempo;
+    int16_t default_bpm;
+    uint8_t order_table[256];
+    uint8_t initial_global_volume;
+    int32_t global_volume;
+    uint8_t global_slide_memory;
+    int32_t tick;
+    int32_t speed;
+    int32_t bpm;
+    int32_t row;
+    int32_t order_pos;
+    int32_t pattern_delay_ticks;
+    int32_t next_row;
+    int32_t next_order;
+    int32_t time_ms;
+    TickCallback tick_callback;
+    SampleLoadCallback sample_load_callback;
+};
+
+// ---- Mixer voices -----------------------------------------------------------------------------
+// The records the mixer plays; written by the voice update, read and advanced by mix_voices.
+// Voices 0..31 belong to the channels, 32..63 are their twins for fade-outs.
+struct Voice {
+    int32_t index;
+    int32_t volume_copy;
+    int32_t frequency;
+    int32_t panning_copy;
+    int32_t volume;
+    int32_t panning;
+    uint32_t start_offset;
+    SampleHeader* sample;  // null: idle
+    int32_t level_left;
+    int32_t level_right;
+    int32_t pos;
+    uint32_t pos_frac;
+    uint32_t step_frac;
+    int32_t step;
+    int32_t direction;  // 1 forward, 2 backward
+    int32_t ramp_left_target, ramp_right_target;
+    int32_t cur_left, cur_right;  // level x 256
+    float ramp_left_inc, ramp_right_inc;
+    int32_t ramp_frames_left;
+};
+
+constexpr int VOICE_COUNT = 256;
+extern Voice voices[VOICE_COUNT];
+
+struct ChannelState {
+    uint8_t note;
+    uint8_t flags;
+    Voice* voice;
+    SampleHeader* sample;
+    int32_t period;
+    int32_t volume;
+    int32_t panning;
+    int32_t volume_delta;
+    int32_t period_delta;
+    int32_t venv_tick, venv_index, venv_value, venv_out, venv_slope;
+    uint8_t venv_done;
+    int32_t penv_tick, penv_index, penv_value, penv_out, penv_slope;
+    uint8_t penv_done;
+    int32_t fadeout_volume;
+    int32_t avib_pos;
+    int32_t avib_sweep;
+    uint8_t key_off;
+    uint8_t instrument;
+    uint8_t real_note;
+    int32_t target_period;
+    uint8_t last_effect;
+    int32_t offset_memory;
+    uint8_t porta_down_memory, porta_up_memory;
+    uint8_t xfine_down_memory, xfine_up_memory;
+    uint8_t volslide_memory;
+    uint8_t panslide_memory;
+    uint8_t retrig_volume_mode, retrig_interval;
+    int32_t porta_target;
+    uint8_t porta_speed;
+    int8_t vib_pos;
+    uint8_t vib_speed, vib_depth;
+    int8_t trem_pos;
+    uint8_t trem_speed, trem_depth;
+    uint8_t tremor_count, tremor_on, tremor_off;
+    int32_t loop_row;
+    int32_t loop_count;
+    uint8_t waveform;
+    uint8_t fine_volslide_memory;
+    uint8_t fine_porta_up_memory, fine_porta_down_memory;
+};
+
+extern ChannelState channels[MAX_CHANNELS];
+extern SampleHeader dummy_sample;
+extern Instrument dummy_instrument;
+
+// Output frames per second; read by set_bpm and the voice update.
+extern int32_t mix_rate;
+
+// ---- Loader -----------------------------------------------------------------------------------
+// Why the last load failed, as one line a tool can print ("truncated at byte 1234", ...).
+const char* music_load_error();
+
+Song* music_load(const char* name, SampleLoadCallback callback);
+bool load_xm(Song* song, StreamHandle* handle);
+bool music_free(Song* song);
+
+// ---- Engine -----------------------------------------------------------------------------------
+void song_tick(Song* song);
+void set_bpm(Song* song, int32_t bpm);
+void voice_update(ChannelState* channel, SampleHeader* sample, Song* song);
