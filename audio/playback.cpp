@@ -1,0 +1,114 @@
+// The block ring and the playback reset: the ring quantities, the buffers the renderer fills, the
+// voice table, and the clock read from the stamp of the block being heard.
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "audio/audio.h"
+
+int32_t mix_rate = 44100;
+int32_t buffer_ms = 1000;
+
+int32_t block_frames;
+int32_t ring_frames;
+int32_t block_count;
+float frame_ms_factor;
+int32_t ramp_frames;
+float ramp_step;
+
+Voice voices[VOICE_COUNT];
+
+int16_t* wave_buffer;
+float* mix_buffer;
+BlockStamp* block_stamps;
+int32_t write_block;
+int32_t clock_block;
+Song* playing_song;
+
+// The mix buffer as allocated; mix_buffer is its first 16-byte-aligned address.
+static void* mix_allocation;
+
+static void derive_ring_quantities() {
+    frame_ms_factor = 1.0f / static_cast<float>(mix_rate);
+    block_frames = (mix_rate * 20 / 1000 + 3) & ~3;
+    ring_frames = (buffer_ms / 20) * block_frames * 2;
+    block_count = ring_frames / block_frames;
+    ramp_frames = mix_rate * 128 / 44100;
+    ramp_step = 1.0f / static_cast<float>(ramp_frames);
+}
+
+static void reset_voices() {
+    std::memset(voices, 0, sizeof voices);
+    for (int32_t k = 0; k < VOICE_COUNT; ++k) {
+        voices[k].index = k;
+        voices[k].step = 1;
+    }
+}
+
+static void reset_song(Song* song) {
+    song->global_volume = song->initial_global_volume;
+    song->next_order = -1;
+    song->speed = song->default_tempo;
+    song->next_row = -1;
+    song->row = 0;
+    song->order_pos = 0;
+    song->tick_frames_left = 0;
+    song->tick = 0;
+    song->pattern_delay_ticks = 0;
+    song->time_ms = 0;
+    set_bpm(song, song->default_bpm);
+}
+
+static void reset_channels(const Song* song) {
+    int32_t count = song->channel_count;
+    if (count > MAX_CHANNELS) count = MAX_CHANNELS;
+    for (int32_t c = 0; c < count; ++c) {
+        std::memset(&channels[c], 0, sizeof channels[c]);
+        channels[c].voice = &voices[c];
+    }
+}
+
+static bool allocate_ring() {
+    size_t frames = static_cast<size_t>(ring_frames);
+    wave_buffer = static_cast<int16_t*>(std::calloc(frames, 4));
+    mix_allocation = std::calloc(frames * 8 + 256, 1);
+    block_stamps = static_cast<BlockStamp*>(std::calloc(static_cast<size_t>(block_count),
+                                                        sizeof(BlockStamp)));
+    if (!wave_buffer || !mix_allocation || !block_stamps) return false;
+    uintptr_t address = reinterpret_cast<uintptr_t>(mix_allocation);
+    mix_buffer = reinterpret_cast<float*>((address + 15) & ~static_cast<uintptr_t>(15));
+    return true;
+}
+
+bool playback_prepare(Song* song) {
+    if (!song) return false;
+    playback_release();
+    derive_ring_quantities();
+    reset_voices();
+    reset_song(song);
+    reset_channels(song);
+    playing_song = song;
+    if (!allocate_ring()) {
+        playback_release();
+        return false;
+    }
+    return true;
+}
+
+void playback_release() {
+    std::free(mix_allocation);
+    mix_allocation = nullptr;
+    mix_buffer = nullptr;
+    std::free(wave_buffer);
+    wave_buffer = nullptr;
+    std::free(block_stamps);
+    block_stamps = nullptr;
+    playing_song = nullptr;
+    write_block = 0;
+    clock_block = 0;
+}
+
+int32_t music_time_ms(Song* song) {
+    if (!song || !block_stamps) return 0;
+    return block_stamps[clock_block].time;
+}
