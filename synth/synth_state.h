@@ -35,6 +35,11 @@ extern int walk_counters[WALK_COUNT];
 extern double* delay_lines[DELAY_LINE_COUNT];  // DELAY_LINE_LENGTH doubles each
 extern int delay_pos;
 
+// ---- Equaliser band edges of opcode 15, radians per sample (set at the start of rendering) ----
+constexpr int EQ_BAND_COUNT = 9;
+extern double eq_band_low[EQ_BAND_COUNT];
+extern double eq_band_high[EQ_BAND_COUNT];
+
 // ---- One decoded step -------------------------------------------------------------------------
 struct BreakpointList {
     double xs[CURVE_CAPACITY];
