@@ -1,0 +1,111 @@
+// Opcode 7, the pattern sequencer: plays slots from a small pattern of notes, like a tracker
+// with one sample per cell, no looping and a linear volume ramp across each row.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "module_support.h"
+#include "synth_state.h"
+
+constexpr int CELL_BYTES = 5;
+
+struct SequencerChannel {
+    int active;
+    int slot;
+    double note;
+    double start_volume;
+    double end_volume;
+};
+
+static uint8_t pattern[PATTERN_CAPACITY];
+static SequencerChannel channels[SEQUENCER_CHANNEL_LIMIT];
+static int channel_count;
+static int row_count;
+static int current_row;
+static double row_samples;
+
+const char* pattern_sequencer_check(int channel_total, int rows, const uint8_t* bytes,
+                                    int32_t tempo) {
+    if (channel_total > SEQUENCER_CHANNEL_LIMIT) return "pattern sequencer: more than 16 channels";
+    if (channel_total * rows * CELL_BYTES > PATTERN_CAPACITY)
+        return "pattern sequencer: pattern larger than 8000 bytes";
+    if (tempo <= 0) return "pattern sequencer: tempo must be positive";
+    for (int cell = 0; cell < channel_total * rows; ++cell) {
+        const int slot = static_cast<int8_t>(bytes[cell * CELL_BYTES + 1]);
+        if (slot < 0 || slot >= SLOT_COUNT) return "pattern sequencer: cell names a slot beyond 6";
+    }
+    return nullptr;
+}
+
+// Copies the step's pattern into the zeroed buffer and clears every channel. The limits are
+// clamped here as well, so even an unchecked program cannot index past the buffers.
+void pattern_sequencer_setup() {
+    channel_count = std::min(bparam[0], SEQUENCER_CHANNEL_LIMIT);
+    row_count = std::min(bparam[1], PATTERN_CAPACITY / CELL_BYTES / std::max(channel_count, 1));
+    std::memset(pattern, 0, sizeof pattern);
+    std::memcpy(pattern, pattern_bytes, static_cast<size_t>(channel_count * row_count * CELL_BYTES));
+    std::memset(channels, 0, sizeof channels);
+    current_row = -1;
+    row_samples = bparam[2] * 2646000.0 / (iparam[0] * 4.0 * 6.0);
+}
+
+// bparam[2] ticks per row at the tempo in beats per minute: 110250 samples per tick at 1 bpm.
+double pattern_sequencer_row_samples() { return row_samples; }
+
+static const uint8_t empty_cell[CELL_BYTES] = {};
+
+// The cell of `row` and `channel`; the row after the last reads as empty cells.
+static const uint8_t* cell_at(int row, int channel) {
+    if (row < 0 || row >= row_count) return empty_cell;
+    return pattern + (row * channel_count + channel) * CELL_BYTES;
+}
+
+static int cell_note(const uint8_t* cell) { return static_cast<int8_t>(cell[0]); }
+static int cell_slot(const uint8_t* cell) { return static_cast<int8_t>(cell[1]); }
+static int cell_volume(const uint8_t* cell) { return static_cast<int8_t>(cell[2]); }
+
+// Volume byte v = 1..100 stands for (v - 1)/99.
+static double volume_level(int volume) { return (volume - 1) / 99.0; }
+
+static void start_row_channel(int c) {
+    SequencerChannel& channel = channels[c];
+    const uint8_t* cell = cell_at(current_row, c);
+    const uint8_t* next = cell_at(current_row + 1, c);
+    if (cell_note(cell) != 0) {
+        channel.note = cell_note(cell);
+        phases[c] = 0.0;
+        channel.slot = cell_slot(cell);
+        // A slot byte of 0 (or one naming no slot) switches the channel off.
+        channel.active = channel.slot > 0 && channel.slot < SLOT_COUNT;
+        channel.start_volume = cell_volume(cell) == 0 ? 1.0 : volume_level(cell_volume(cell));
+    } else if (cell_volume(cell) != 0) {
+        channel.start_volume = volume_level(cell_volume(cell));
+    }
+    // Fade out before the next note, glide to the next volume, or hold.
+    if (cell_note(next) != 0) {
+        channel.end_volume = 0.0;
+    } else if (cell_volume(next) != 0) {
+        channel.end_volume = volume_level(cell_volume(next));
+    } else {
+        channel.end_volume = channel.start_volume;
+    }
+}
+
+void pattern_sequencer() {
+    out = 0.0;
+    const double t = sample_index / row_samples;
+    const int row = static_cast<int>(std::floor(t));
+    if (row != current_row) {
+        current_row = row;
+        for (int c = 0; c < channel_count; ++c) start_row_channel(c);
+    }
+    const double frac = t - current_row;
+    for (int c = 0; c < channel_count; ++c) {
+        SequencerChannel& channel = channels[c];
+        if (channel.active != 1) continue;
+        const double v = slot_read(channel.slot, phases[c]);
+        // Note 48 plays the slot at its recorded speed; each semitone scales it by 2^(1/12).
+        phases[c] += std::pow(2.0, (channel.note - 48.0) / 12.0);
+        out += ((1.0 - frac) * channel.start_volume + frac * channel.end_volume) * v;
+    }
+}
