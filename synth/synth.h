@@ -38,8 +38,8 @@ bool synth_validate_program(const SynthProgram& program, const char** reason);
 // Validates and renders a program into the slots (which synth_slots_create made). False, with a
 // reason, for an invalid program or when memory runs out; the slots then keep what was rendered.
 bool synth_render_program(const SynthProgram& program, const char** reason);
-// Renders the shipped program.
-void synth_render_all();
+// Renders the shipped program (which always validates). False only when memory runs out.
+bool synth_render_all();
 
 // The module loader's sample callback: fills dest with up to byte_length / 2 samples of slot
 // instrument + 1, clipped to [-1, 1] and scaled to +-32765. Instruments beyond 0..5 write nothing.

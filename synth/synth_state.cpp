@@ -13,6 +13,9 @@ int walk_counters[WALK_COUNT];
 double* delay_lines[DELAY_LINE_COUNT];
 int delay_pos = 0;
 
+double eq_band_low[EQ_BAND_COUNT];
+double eq_band_high[EQ_BAND_COUNT];
+
 double fparam[MAX_FLOAT_PARAMS];
 int bparam[MAX_BYTE_PARAMS];
 int32_t iparam[2];

@@ -1,0 +1,212 @@
+// The synthesis driver: runs a program step by step. Each step decodes its parameters, resets the
+// shared DSP state, renders its samples into the work slot through its module and finally
+// replaces its target slot with the work slot.
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "dsp.h"
+#include "program.h"
+
+using ModuleFn = void (*)();
+
+constexpr double EQ_HZ_TO_RADIANS = 0.0001424758573056594;  // 2 pi / 44100
+
+// The positions of the delay lines written since they were last cleared: delay-line modules
+// write at delay_pos only, so clearing the positions a step passed over restores all-zero lines.
+static int32_t dirty_start = 0;
+static int32_t dirty_count = 0;
+
+static ModuleFn module_for(int opcode) {
+    switch (opcode) {
+        case 0: return percussion_voice;
+        case 5: return noise_source;
+        case 7: return pattern_sequencer;
+        case 8: return slot_copy;
+        case 9: return slot_mix;
+        case 15: return graphic_eq;
+        case 21: return cross_modulator;
+        case 22: return grain_cloud;
+        case 24: return varispeed_read;
+        case 27: return slot_reverse;
+        case 29: return slot_crop;
+        case 78: return nonlinear_resonator;
+        case 80: return band_compressor;
+        case 81: return band_waveshaper;
+        case 82: return chorus;
+        case 83: return flanger;
+        case 84: return comb_reverb;
+        case 87: return gain_envelope;
+        case 89: return swept_filter;
+        case 90: return polarity_invert;
+        case 92: return normalise;
+        case 94: return delay_network_reverb;
+        case 129: case 130: case 131: case 132: return pd_oscillator;
+        case 134: return additive_oscillator;
+        case 138: return curve_oscillator;
+        case 139: return step_oscillator;
+        case 140: return smooth_curve_oscillator;
+        case 141: return blurred_curve_oscillator;
+        default: return nullptr;  // no module: the step repeats `out`
+    }
+}
+
+static bool writes_delay_lines(int opcode) {
+    return opcode == 82 || opcode == 83 || opcode == 84 || opcode == 94;
+}
+
+static void clear_dirty_delay_lines() {
+    int32_t first_run = dirty_count < DELAY_LINE_LENGTH - dirty_start ? dirty_count
+                                                                      : DELAY_LINE_LENGTH - dirty_start;
+    for (double* line : delay_lines) {
+        std::memset(line + dirty_start, 0, sizeof(double) * first_run);
+        std::memset(line, 0, sizeof(double) * (dirty_count - first_run));
+    }
+    dirty_count = 0;
+}
+
+// Every step starts from cleared filters, walks, phases and delay lines, registers at 0 and the
+// random sequence from srand(0), so its result depends only on its parameters and slots.
+static void reset_step_state() {
+    clear_dirty_delay_lines();
+    filters_reset();
+    std::memset(walk_counters, 0, sizeof walk_counters);
+    std::memset(phases, 0, sizeof phases);
+    synth_srand(0);
+    s0 = s1 = s2 = s3 = 0.0;
+}
+
+static void prepare_module(int opcode) {
+    if (opcode == 134) additive_oscillator_prepare();
+    if (opcode == 15) graphic_eq_design();
+    if (opcode == 22) grain_cloud_clear();
+}
+
+static int32_t step_length_for(int opcode, int slot) {
+    double length = 0.0;
+    if (!parameter_length(opcode, &length)) {
+        if (opcode == 8) return slot_length[bparam[0]];
+        if (opcode != 9) return slot_length[slot];
+        int32_t longest = 0;
+        for (int k = 0; k < MAX_BYTE_PARAMS; k++) {
+            if (bparam[k] != 0 && slot_length[bparam[k]] > longest) longest = slot_length[bparam[k]];
+        }
+        return longest;
+    }
+    return length > 0.0 ? static_cast<int32_t>(length) : 0;  // truncates toward zero
+}
+
+static void slot_clear(int slot) {
+    std::free(slot_data[slot]);
+    slot_data[slot] = nullptr;
+    slot_length[slot] = 0;
+}
+
+// Gives `slot` a zeroed buffer of `length` samples. False when memory runs out.
+static bool slot_allocate(int slot, int32_t length) {
+    slot_clear(slot);
+    if (length == 0) return true;
+    slot_data[slot] = static_cast<double*>(std::calloc(static_cast<size_t>(length), sizeof(double)));
+    if (slot_data[slot] == nullptr) return false;
+    slot_length[slot] = length;
+    return true;
+}
+
+static void render_samples(int opcode, int slot, int32_t length) {
+    ModuleFn module = module_for(opcode);
+    bool in_place = (opcode & IN_PLACE_FLAG) != 0;
+    bool pitched = (opcode & PITCHED_FLAG) != 0;
+    double note_frequency = 440.0 * std::pow(2.0, (bparam[0] - 57) / 12.0);
+    const double* target = slot_data[slot];
+    double* work = slot_data[0];
+    for (int32_t i = 0; i < length; i++) {
+        sample_index = i;
+        if (in_place) in = target[i];
+        if (module != nullptr) module();
+        // Advanced after the sample, so the module of the next sample sees the phase one step on.
+        if (pitched) phase_advance(note_frequency);
+        delay_pos = delay_pos + 1 == DELAY_LINE_LENGTH ? 0 : delay_pos + 1;
+        // This reverb's ring writes land at the new position, one sample later than other modules'.
+        if (opcode == 94) delay_network_reverb_write();
+        work[i] = out;
+    }
+}
+
+static bool render_step(int opcode, int slot) {
+    step_slot = slot;
+    if (opcode == 7) pattern_sequencer_setup();
+    reset_step_state();
+    prepare_module(opcode);
+    int32_t length = step_length_for(opcode, slot);
+    step_length = length;
+    if (opcode == 92) normalise_scan();
+    if (opcode == 31) {
+        slot_clear(slot);
+        return true;
+    }
+    if (!slot_allocate(0, length)) return false;
+    int32_t start = delay_pos;
+    render_samples(opcode, slot, length);
+    if (writes_delay_lines(opcode)) {
+        dirty_start = start;
+        // One more than the samples rendered: the delay-network reverb writes after the advance.
+        dirty_count = length < DELAY_LINE_LENGTH - 1 ? length + 1 : DELAY_LINE_LENGTH;
+    }
+    if (!slot_allocate(slot, length)) return false;
+    if (length > 0) std::memcpy(slot_data[slot], slot_data[0], sizeof(double) * length);
+    return true;
+}
+
+static void convert_eq_bands() {
+    for (int j = 0; j < EQ_BAND_COUNT; j++) {
+        eq_band_low[j] = eq_band_low_hz[j] * EQ_HZ_TO_RADIANS;
+        eq_band_high[j] = eq_band_high_hz[j] * EQ_HZ_TO_RADIANS;
+    }
+}
+
+static bool allocate_delay_lines() {
+    for (double*& line : delay_lines) {
+        line = static_cast<double*>(std::calloc(DELAY_LINE_LENGTH, sizeof(double)));
+        if (line == nullptr) return false;
+    }
+    dirty_count = 0;
+    return true;
+}
+
+static void release_render_memory() {
+    slot_clear(0);
+    for (double*& line : delay_lines) {
+        std::free(line);
+        line = nullptr;
+    }
+}
+
+static bool run_steps(const SynthProgram& program, const char** reason) {
+    DecodeCursors cursors{0, 0, 0};
+    for (int step = 0; step < program.step_count; step++) {
+        if (!decode_step(program, step, cursors, reason)) return false;
+        if (!render_step(program.opcodes[step], program.slots[step])) {
+            *reason = "out of memory for a slot";
+            return false;
+        }
+    }
+    return true;
+}
+
+bool synth_render_program(const SynthProgram& program, const char** reason) {
+    const char* unused = nullptr;
+    const char** why = reason != nullptr ? reason : &unused;
+    if (slot_length == nullptr || slot_data == nullptr) {
+        *why = "sample slots not created";
+        return false;
+    }
+    if (!synth_validate_program(program, why)) return false;
+    convert_eq_bands();
+    bool ok = allocate_delay_lines();
+    if (!ok) *why = "out of memory for the delay lines";
+    if (ok) ok = run_steps(program, why);
+    release_render_memory();
+    return ok;
+}
+
+bool synth_render_all() { return synth_render_program(shipped_program, nullptr); }

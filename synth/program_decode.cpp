@@ -1,0 +1,103 @@
+// Step decoding: each step takes its parameters from the pools where the previous step stopped,
+// the counts fixed by its param_kind, followed by opcode-specific curves, pattern bytes and ints.
+#include "program.h"
+
+constexpr int PATTERN_CELL_BYTES = 5;  // note, slot, volume and two unused bytes
+
+static bool take_floats(const SynthProgram& p, DecodeCursors& c, int count, double* to) {
+    if (count > p.float_pool_size - c.floats) return false;
+    for (int k = 0; k < count; k++) to[k] = p.float_pool[c.floats + k];  // widened exactly
+    c.floats += count;
+    return true;
+}
+
+// A breakpoint list of `count` (x, y) points, x first.
+static bool take_curve(const SynthProgram& p, DecodeCursors& c, int count, BreakpointList& curve) {
+    if (count > CURVE_CAPACITY || 2 * count > p.float_pool_size - c.floats) return false;
+    for (int k = 0; k < count; k++) {
+        curve.xs[k] = p.float_pool[c.floats + 2 * k];
+        curve.ys[k] = p.float_pool[c.floats + 2 * k + 1];
+    }
+    curve.count = count;
+    c.floats += 2 * count;
+    return true;
+}
+
+static bool take_ints(const SynthProgram& p, DecodeCursors& c, int count) {
+    if (count > p.int_pool_size - c.ints) return false;
+    for (int k = 0; k < count; k++) iparam[k] = p.int_pool[c.ints + k];
+    c.ints += count;
+    return true;
+}
+
+static bool take_bytes(const SynthProgram& p, DecodeCursors& c, int count) {
+    if (count > p.byte_pool_size - c.bytes) return false;
+    for (int k = 0; k < count; k++) bparam[k] = p.byte_pool[c.bytes + k];
+    c.bytes += count;
+    return true;
+}
+
+static bool take_pattern(const SynthProgram& p, DecodeCursors& c) {
+    int count = bparam[0] * bparam[1] * PATTERN_CELL_BYTES;
+    if (count > p.byte_pool_size - c.bytes) return false;
+    pattern_bytes = p.byte_pool + c.bytes;
+    c.bytes += count;
+    return true;
+}
+
+static bool take_curves(const SynthProgram& p, int opcode, DecodeCursors& c) {
+    switch (opcode) {
+        case 78:
+            return take_curve(p, c, bparam[3], curve3) && take_curve(p, c, bparam[2], curve2) &&
+                   take_curve(p, c, bparam[1], curve1);
+        case 89:
+            return take_curve(p, c, bparam[2], curve2) && take_curve(p, c, bparam[1], curve1);
+        case 24: case 80: case 81: case 87: case 134: case 138: case 139: case 140: case 141:
+            return take_curve(p, c, bparam[1], curve1);
+        default:
+            return true;
+    }
+}
+
+bool decode_step(const SynthProgram& program, int step, DecodeCursors& cursors, const char** reason) {
+    int opcode = program.opcodes[step];
+    int kind = opcode & 0x3F;
+    if (!take_floats(program, cursors, float_param_counts[kind], fparam)) {
+        *reason = "float pool too short for a step's parameters";
+        return false;
+    }
+    if (!take_bytes(program, cursors, byte_param_counts[kind])) {
+        *reason = "byte pool too short for a step's parameters";
+        return false;
+    }
+    if (!take_curves(program, opcode, cursors)) {
+        *reason = "float pool too short for a step's curve points";
+        return false;
+    }
+    bool extra_ok = true;
+    if (opcode == 7) extra_ok = take_pattern(program, cursors) && take_ints(program, cursors, 1);
+    if (opcode == 29) extra_ok = take_ints(program, cursors, 2);
+    if (!extra_ok) {
+        *reason = opcode == 7 ? "byte or int pool too short for the pattern sequencer"
+                              : "int pool too short for the crop range";
+        return false;
+    }
+    return true;
+}
+
+bool parameter_length(int opcode, double* length) {
+    switch (opcode) {
+        case 0: case 5: case 22: case 129: case 130: case 131: case 132: case 134:
+        case 138: case 139: case 140: case 141:
+            *length = fparam[0] * SAMPLE_RATE;
+            return true;
+        case 7:
+            *length = bparam[1] * pattern_sequencer_row_samples();
+            return true;
+        case 29:
+            *length = static_cast<double>(iparam[1]) - iparam[0] + 1.0;
+            return true;
+        default:
+            return false;
+    }
+}
