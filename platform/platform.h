@@ -25,3 +25,88 @@ void resources_use(const EmbeddedResource* table, int count);
 
 // The bytes of resource (type, name) and their size, or null (size 0) when there is none.
 const unsigned char* resource_find(const char* type, const char* name, uint32_t* size);
+
+// ---- Start-up ------------------------------------------------------------------------------
+// Connects to the X display and readies GLUT's fonts and solids (glutInit, no GLUT window).
+// False when no display can be opened; platform_error() then says why. Call once, first.
+bool platform_open();
+// Releases what platform_open acquired.
+void platform_close();
+// The reason of the last failure, as one line.
+const char* platform_error();
+
+// ---- Message boxes -------------------------------------------------------------------------
+// Usable before any window exists; the box has no owner. Return answers Yes/OK, Escape answers No.
+enum MessageButtons { MESSAGE_OK, MESSAGE_YES_NO };
+enum MessageIcon { ICON_QUESTION, ICON_EXCLAMATION, ICON_STOP };
+enum MessageAnswer { ANSWER_NONE = 0, ANSWER_OK = 1, ANSWER_YES = 6, ANSWER_NO = 7 };
+
+// Shows the box and waits for the answer; ANSWER_NONE when the box could not be shown or was
+// dismissed without a button.
+MessageAnswer message_box(const char* text, const char* caption, MessageButtons buttons,
+                          MessageIcon icon);
+
+// ---- Display mode --------------------------------------------------------------------------
+// Requests the full-screen mode width x height at bits per pixel for the window created next.
+// False when the display offers no such mode (the mode stays unchanged).
+bool display_mode_request(int width, int height, int bits);
+// Returns the display to the desktop's own mode.
+void display_mode_restore();
+
+// ---- Cursor --------------------------------------------------------------------------------
+// A display counter as on the desktop the program was designed for: show adds one, hide takes
+// one away, and the cursor is visible while the counter is 0 or more. Returns the new counter.
+int cursor_show(bool show);
+
+// ---- The window and its messages -----------------------------------------------------------
+// One borderless window with an OpenGL context. Handles name a window; a handle whose window has
+// been destroyed stays harmless: messages sent to it are dropped.
+typedef uint32_t WindowHandle;
+
+enum WindowMessage {
+    WINDOW_CREATE,    // the GL context is current
+    WINDOW_DESTROY,   // the window is going; its GL context is still current
+    WINDOW_SIZE,      // lparam: client width in the low 16 bits, height in the high 16 bits
+    WINDOW_PAINT,     // delivered whenever no other event waits: one frame
+    WINDOW_KEY_DOWN,  // wparam: virtual-key code (VK_ESCAPE = 27, letters 'A'..'Z', ...)
+    WINDOW_KEY_UP,    // wparam: virtual-key code
+    WINDOW_CLOSE,     // default handling destroys the window at once, inside the call
+};
+
+constexpr uint32_t VK_ESCAPE = 27;
+
+typedef intptr_t (*WindowProc)(WindowHandle window, WindowMessage message, uintptr_t wparam,
+                               intptr_t lparam);
+
+// Creates the window at (0, 0) with the given client size and title, on the requested
+// full-screen mode when fullscreen is true. The GL context (RGBA 8/8/8, double buffer, the
+// deepest depth buffer up to 32 bits, 8 stencil bits, accumulation bits where offered) is made
+// current and WINDOW_CREATE is sent before this returns. 0 when no window can be created.
+WindowHandle window_create(const char* title, int width, int height, bool fullscreen,
+                           WindowProc proc);
+// Maps the window; sends WINDOW_SIZE with its client size.
+void window_show(WindowHandle window);
+// Sends one WINDOW_PAINT at once.
+void window_update(WindowHandle window);
+// Raises the window and gives it the keyboard focus.
+void window_focus(WindowHandle window);
+// Calls the window procedure now and returns its result; 0 for a destroyed window.
+intptr_t window_send(WindowHandle window, WindowMessage message, uintptr_t wparam,
+                     intptr_t lparam);
+// The default handling of a message: WINDOW_CLOSE destroys the window; the rest return 0.
+intptr_t window_default(WindowHandle window, WindowMessage message, uintptr_t wparam,
+                        intptr_t lparam);
+// Sends WINDOW_DESTROY, then removes the window and whatever of its GL context remains.
+void window_destroy(WindowHandle window);
+// True while the window exists.
+bool window_alive(WindowHandle window);
+// Shows the frame drawn in the back buffer. Does nothing for a destroyed window.
+void window_swap_buffers(WindowHandle window);
+// Detaches and deletes the window's GL context; later GL calls reach no context.
+void window_release_gl(WindowHandle window);
+
+// Delivers events to the window procedure, and WINDOW_PAINT whenever none waits, until
+// post_quit is called.
+void message_loop_run();
+// Ends message_loop_run once the current message has been handled.
+void post_quit();

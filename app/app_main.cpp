@@ -1,0 +1,63 @@
+// Program entry: the full-screen question, the display mode, the window and the message loop.
+#include <cstdio>
+
+#include "app/app.h"
+
+QUADRISE_RESOURCE_TABLE(quadrise_resources);
+
+bool fullscreen_mode = false;
+WindowHandle main_window = 0;
+
+static const char* const window_title = "KOLMIRAS Quadrise-Trackmo";
+static const int client_width = 1024;
+static const int client_height = 768;
+static const int display_bits = 32;
+
+// False when the user declines the windowed fallback after a failed mode switch.
+static bool choose_display_mode() {
+    fullscreen_mode = false;
+    if (message_box("1024x768 fullscreen?.", window_title, MESSAGE_YES_NO, ICON_QUESTION) ==
+        ANSWER_YES) {
+        fullscreen_mode = true;
+    }
+    if (!fullscreen_mode) return true;
+    if (display_mode_request(client_width, client_height, display_bits)) {
+        cursor_show(false);
+        return true;
+    }
+    if (message_box("The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. Use "
+                    "Windowed Mode Instead?",
+                    "Quib GL", MESSAGE_YES_NO, ICON_EXCLAMATION) == ANSWER_YES) {
+        fullscreen_mode = false;
+        return true;
+    }
+    message_box("Program Will Now Close.", "ERROR", MESSAGE_OK, ICON_STOP);
+    return false;
+}
+
+int app_main() {
+    if (!platform_open()) {
+        // Without a display no message box can appear either, so say it on the terminal.
+        std::fprintf(stderr, "quadrise: cannot start: %s\n", platform_error());
+        return 0;
+    }
+    resources_use(quadrise_resources_table, quadrise_resources_count);
+    if (!choose_display_mode()) {
+        platform_close();
+        return 0;
+    }
+    main_window = window_create(window_title, client_width, client_height, fullscreen_mode,
+                                app_window_proc);
+    if (main_window == 0) {
+        message_box("Window Creation Error.", "ERROR", MESSAGE_OK, ICON_EXCLAMATION);
+        platform_close();
+        return 0;
+    }
+    window_show(main_window);
+    window_update(main_window);
+    cursor_show(false);
+    window_focus(main_window);
+    message_loop_run();
+    platform_close();
+    return 0;
+}

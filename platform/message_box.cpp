@@ -1,0 +1,35 @@
+// Message boxes with no owner window, answered by button, Return (Yes/OK) or Escape (No).
+#include "platform/internal.h"
+#include "platform/platform.h"
+
+static Uint32 icon_flags(MessageIcon icon) {
+    switch (icon) {
+        case ICON_QUESTION: return SDL_MESSAGEBOX_INFORMATION;
+        case ICON_EXCLAMATION: return SDL_MESSAGEBOX_WARNING;
+        case ICON_STOP: return SDL_MESSAGEBOX_ERROR;
+    }
+    return SDL_MESSAGEBOX_INFORMATION;
+}
+
+MessageAnswer message_box(const char* text, const char* caption, MessageButtons buttons,
+                          MessageIcon icon) {
+    // Buttons listed in reading order (SDL lays them out in the order given here).
+    const SDL_MessageBoxButtonData ok_button[] = {
+        {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, ANSWER_OK,
+         "OK"}};
+    const SDL_MessageBoxButtonData yes_no_buttons[] = {
+        {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, ANSWER_YES, "Yes"},
+        {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, ANSWER_NO, "No"}};
+    SDL_MessageBoxData box = {};
+    box.flags = icon_flags(icon) | SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT;
+    box.window = nullptr;
+    box.title = caption;
+    box.message = text;
+    box.numbuttons = buttons == MESSAGE_OK ? 1 : 2;
+    box.buttons = buttons == MESSAGE_OK ? ok_button : yes_no_buttons;
+    int pressed = -1;
+    if (SDL_ShowMessageBox(&box, &pressed) != 0) return ANSWER_NONE;
+    // A box closed by its title bar reports no button.
+    if (pressed != ANSWER_OK && pressed != ANSWER_YES && pressed != ANSWER_NO) return ANSWER_NONE;
+    return static_cast<MessageAnswer>(pressed);
+}

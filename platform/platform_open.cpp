@@ -1,0 +1,42 @@
+// Start-up of the platform layer: the X display through SDL, and GLUT for its bitmap fonts and
+// solids. GLUT opens no window of its own; it only needs glutInit before the first call.
+#include <GL/glut.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/internal.h"
+#include "platform/platform.h"
+
+static char error_line[256] = "";
+static bool opened = false;
+
+static bool fail(const char* reason, const char* detail) {
+    std::snprintf(error_line, sizeof error_line, "%s%s%s", reason, detail[0] ? ": " : "", detail);
+    return false;
+}
+
+bool platform_open() {
+    if (opened) return true;
+    // GLUT draws through X and ends the process when it finds no X display, so check first.
+    const char* display = std::getenv("DISPLAY");
+    if (display == nullptr || display[0] == '\0') return fail("no X display (DISPLAY is not set)", "");
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) return fail("cannot open the X display", SDL_GetError());
+    int argc = 1;
+    char name[] = "quadrise";
+    char* argv[] = {name, nullptr};
+    glutInit(&argc, argv);
+    opened = true;
+    return true;
+}
+
+void platform_close() {
+    if (!opened) return;
+    SDL_Quit();
+    opened = false;
+}
+
+const char* platform_error() {
+    return error_line;
+}

@@ -1,0 +1,132 @@
+// The program's one window: borderless, at (0, 0), with an OpenGL context, and the procedure
+// that receives its messages.
+#include <initializer_list>
+
+#include "platform/internal.h"
+
+static SDL_Window* sdl_window = nullptr;
+static SDL_GLContext gl_context = nullptr;
+static WindowProc window_proc = nullptr;
+static WindowHandle live_handle = 0;
+static WindowHandle next_handle = 1;
+static bool destroying = false;
+
+static void request_pixel_format(int depth_bits, bool with_accum) {
+    SDL_GL_ResetAttributes();
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, depth_bits);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
+    int accum_bits = with_accum ? 16 : 0;
+    SDL_GL_SetAttribute(SDL_GL_ACCUM_RED_SIZE, accum_bits);
+    SDL_GL_SetAttribute(SDL_GL_ACCUM_GREEN_SIZE, accum_bits);
+    SDL_GL_SetAttribute(SDL_GL_ACCUM_BLUE_SIZE, accum_bits);
+    SDL_GL_SetAttribute(SDL_GL_ACCUM_ALPHA_SIZE, 0);
+}
+
+// X picks the pixel format together with the window, so the window is made once per candidate
+// format, deepest depth buffer first; the last resort is whatever format the display offers.
+static SDL_Window* make_window(const char* title, int width, int height, Uint32 flags) {
+    static const int depth_candidates[] = {32, 24, 16};
+    for (int depth_bits : depth_candidates) {
+        for (bool with_accum : {true, false}) {
+            request_pixel_format(depth_bits, with_accum);
+            SDL_Window* window = SDL_CreateWindow(title, 0, 0, width, height, flags);
+            if (window != nullptr) return window;
+        }
+    }
+    SDL_GL_ResetAttributes();
+    return SDL_CreateWindow(title, 0, 0, width, height, flags);
+}
+
+WindowHandle window_create(const char* title, int width, int height, bool fullscreen,
+                           WindowProc proc) {
+    if (live_handle != 0 || proc == nullptr) return 0;
+    const SDL_DisplayMode* mode = display_mode_requested();
+    bool full_screen = fullscreen && mode != nullptr;
+    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN;
+    if (full_screen) flags |= SDL_WINDOW_FULLSCREEN;
+    sdl_window = make_window(title, width, height, flags);
+    if (sdl_window == nullptr) return 0;
+    if (full_screen) SDL_SetWindowDisplayMode(sdl_window, mode);
+    // As on the desktop the program was written for, a context that cannot be made is not an
+    // error: the window stays and GL calls reach no context.
+    gl_context = SDL_GL_CreateContext(sdl_window);
+    if (gl_context != nullptr) SDL_GL_MakeCurrent(sdl_window, gl_context);
+    window_proc = proc;
+    live_handle = next_handle++;
+    window_send(live_handle, WINDOW_CREATE, 0, 0);
+    return live_handle;
+}
+
+WindowHandle window_live() {
+    return live_handle;
+}
+
+bool window_alive(WindowHandle window) {
+    return window != 0 && window == live_handle;
+}
+
+void window_show(WindowHandle window) {
+    if (!window_alive(window)) return;
+    SDL_ShowWindow(sdl_window);
+    int width = 0;
+    int height = 0;
+    SDL_GL_GetDrawableSize(sdl_window, &width, &height);
+    intptr_t client_size = (width & 0xFFFF) | ((height & 0xFFFF) << 16);
+    window_send(window, WINDOW_SIZE, 0, client_size);
+}
+
+void window_update(WindowHandle window) {
+    window_send(window, WINDOW_PAINT, 0, 0);
+}
+
+void window_focus(WindowHandle window) {
+    if (!window_alive(window)) return;
+    SDL_RaiseWindow(sdl_window);
+    SDL_SetWindowInputFocus(sdl_window);
+}
+
+intptr_t window_send(WindowHandle window, WindowMessage message, uintptr_t wparam,
+                     intptr_t lparam) {
+    if (!window_alive(window)) return 0;
+    return window_proc(window, message, wparam, lparam);
+}
+
+intptr_t window_default(WindowHandle window, WindowMessage message, uintptr_t, intptr_t) {
+    if (message == WINDOW_CLOSE) window_destroy(window);
+    return 0;
+}
+
+void window_destroy(WindowHandle window) {
+    if (!window_alive(window) || destroying) return;
+    destroying = true;
+    window_send(window, WINDOW_DESTROY, 0, 0);
+    window_release_gl(window);
+    SDL_DestroyWindow(sdl_window);
+    sdl_window = nullptr;
+    window_proc = nullptr;
+    live_handle = 0;
+    destroying = false;
+}
+
+void window_swap_buffers(WindowHandle window) {
+    if (!window_alive(window) || gl_context == nullptr) return;
+    SDL_GL_SwapWindow(sdl_window);
+}
+
+void window_release_gl(WindowHandle window) {
+    if (!window_alive(window) || gl_context == nullptr) return;
+    SDL_GL_MakeCurrent(sdl_window, nullptr);
+    SDL_GL_DeleteContext(gl_context);
+    gl_context = nullptr;
+}
+
+void display_mode_leave() {
+    if (sdl_window == nullptr) return;
+    if ((SDL_GetWindowFlags(sdl_window) & SDL_WINDOW_FULLSCREEN) == 0) return;
+    SDL_SetWindowFullscreen(sdl_window, 0);
+}

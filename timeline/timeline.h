@@ -1,0 +1,41 @@
+// The demo timeline: a state machine stepped once per frame by the music clock, the scenes it
+// draws, the fractal point path they stand on and the text overlay.
+#pragma once
+
+#include <cstdint>
+
+// ---- State machine --------------------------------------------------------------------------
+extern int32_t timeline_state;   // -3 .. 11 act; starts at -3
+extern uint32_t music_clock_ms;  // music time read at the end of the previous frame
+extern float fog_colour[4];
+
+// The clock the timeline reads once per frame. By default the music heard now
+// (music_time_ms of demo_song); tests and tools put their own clock here.
+extern uint32_t (*timeline_clock)();
+uint32_t timeline_music_clock();
+
+// One frame of the demo, between the buffer clear and the swap. Returns the new clock value.
+uint32_t timeline_step();
+
+// ---- Scenes ---------------------------------------------------------------------------------
+// Each reads music_clock_ms and the point path; scene_title, scene_palette and scene_trail
+// advance timeline_state at their end times.
+void scene_title();
+void scene_palette();
+void scene_tilted();
+void scene_bands();
+void scene_trail();
+
+// ---- Fractal point path ---------------------------------------------------------------------
+constexpr int32_t PATH_CAPACITY = 32768;
+extern float path_points[PATH_CAPACITY];  // point k: x at 2k, y at 2k + 1; the rest stays zero
+extern int32_t path_len;                  // floats stored, two per point
+
+// Appends the start points of the leaf segments of the curve from (x1, y1) to (x2, y2);
+// depth 0 gives 2048 points. Depths above 11 are outside the contract.
+void path_build(int32_t depth, float x1, float y1, float x2, float y2, float angle);
+
+// ---- Text -----------------------------------------------------------------------------------
+// Draws text in GLUT's 9x15 bitmap font at a 3D raster position, unlit, in colour (RGBA);
+// leaves the current colour and lighting as they were.
+void text_draw(const char* text, const float* position, const float* colour);

@@ -1,0 +1,100 @@
+// The timeline state machine: one step per frame, driven by the music clock.
+#include <GL/gl.h>
+
+#include "app/app.h"
+#include "audio/audio.h"
+#include "timeline/timeline.h"
+
+int32_t timeline_state = -3;
+uint32_t music_clock_ms = 0;
+float fog_colour[4] = {0.01f, 0.01f, 0.01f, 1.0f};
+
+uint32_t timeline_music_clock() {
+    return static_cast<uint32_t>(music_time_ms(demo_song));
+}
+
+uint32_t (*timeline_clock)() = timeline_music_clock;
+
+static void advance() {
+    ++timeline_state;
+}
+
+static void fog_on() {
+    glEnable(GL_FOG);
+    glFogi(GL_FOG_MODE, GL_EXP);
+    glFogfv(GL_FOG_COLOR, fog_colour);
+    glFogf(GL_FOG_DENSITY, 0.03f);
+    glHint(GL_FOG_HINT, GL_NICEST);
+    // Start and end are set although the exponential mode does not use them.
+    glFogf(GL_FOG_START, 200.0f);
+    glFogf(GL_FOG_END, 300.0f);
+}
+
+static void show_loading() {
+    static const float position[3] = {-0.2f, 0.0f, 0.0f};
+    static const float colour[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+    text_draw("Loading...", position, colour);
+    advance();
+}
+
+static void bring_up() {
+    // The state moves on first, so a failed bring-up closes the window from state -1.
+    advance();
+    path_build(0, -30.0f, -10.0f, 50.0f, 0.0f, 0.0f);
+    if (music_bring_up()) return;
+    message_box("Error music load.", "Error", MESSAGE_OK, ICON_STOP);
+    window_send(main_window, WINDOW_CLOSE, 0, 0);
+}
+
+static void tilted_until(uint32_t end, float angle_degrees, float axis_x) {
+    if (music_clock_ms >= end) {
+        advance();
+        return;
+    }
+    glTranslatef(5.0f, 12.0f, -10.0f);
+    glRotatef(angle_degrees, axis_x, 1.0f, 0.0f);
+    scene_tilted();
+}
+
+static void bands_until(uint32_t end, float depth) {
+    if (music_clock_ms >= end) {
+        advance();
+        return;
+    }
+    glTranslatef(0.0f, 0.0f, depth);
+    scene_bands();
+}
+
+// Time-dependent values below: an unsigned 32-bit difference of the clock (wrapping), scaled in
+// double precision, handed to GL in single precision.
+static void act() {
+    uint32_t t = music_clock_ms;
+    switch (timeline_state) {
+        case -3: show_loading(); break;
+        case -2: bring_up(); break;
+        case -1: if (t > 0) advance(); break;
+        case 0: scene_title(); break;
+        case 1: scene_palette(); break;
+        case 2: tilted_until(90000, static_cast<float>(static_cast<double>(120000u - t) * 0.01), 0.0f); break;
+        case 3: fog_on(); advance(); break;
+        case 4: bands_until(107000, static_cast<float>(static_cast<double>(t - 90000u) * 0.01)); break;
+        case 5: glDisable(GL_FOG); advance(); break;
+        case 6: scene_trail(); break;  // the greetings scroller joins here, before the trail
+        case 7: fog_on(); advance(); break;
+        case 8: bands_until(143500, static_cast<float>(static_cast<double>(t - 119000u) * 0.008 - 10.0)); break;
+        case 9: glDisable(GL_FOG); advance(); break;
+        case 10: tilted_until(157000, static_cast<float>(static_cast<double>(t) * 0.01), 1.0f); break;
+        case 11: window_send(main_window, WINDOW_CLOSE, 0, 0); break;  // every frame, if it survives
+        default: break;
+    }
+}
+
+uint32_t timeline_step() {
+    glColor3f(1.0f, 1.0f, 1.0f);
+    glPushMatrix();
+    glTranslatef(-3.0f, -7.0f, -75.0f);
+    act();
+    glPopMatrix();
+    music_clock_ms = timeline_clock();
+    return music_clock_ms;
+}
