@@ -4,22 +4,17 @@
 #include <cmath>
 
 #include "dsp.h"
-#include "module_support.h"
 #include "synth_state.h"
 
-const char* chorus_check(int voices) {
-    if (voices < 1) return "chorus: needs at least one voice";
-    if (voices > CHORUS_VOICE_LIMIT) return "chorus: more than 14 voices";
-    return nullptr;
-}
-
-// Opcode 82: bparam[0] voices read line 1 at staggered, slowly wobbling delays.
+// Opcode 82: bparam[0] voices read line 1 at staggered, slowly wobbling delays. Validation keeps
+// the voices within 1..14 (voice l uses filter l and walk counter l + 6) and the walk ranges
+// within an int.
 void chorus() {
     const int voices = bparam[0];
     const double spacing = fparam[1] * 44.1;
     const double depth = fparam[0] * 44.1;
-    const int32_t wobble_range = truncate_saturated(fparam[3] * 100.0);
-    const int32_t level_range = truncate_saturated(fparam[3] * 5.0);
+    const int wobble_range = static_cast<int>(fparam[3] * 100.0);
+    const int level_range = static_cast<int>(fparam[3] * 5.0);
     const double level_depth = fparam[2] * 1.5;
     s0 = 0.0;
     for (int l = 0; l < voices; ++l) {

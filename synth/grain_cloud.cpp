@@ -27,10 +27,10 @@ void grain_cloud_clear() {
     spawn_countdown = 0;
 }
 
-// Spawn interval in samples, truncated; a zero interval waits one sample. A negative one never
-// counts down to 0 again, so the step spawns no further grain.
+// Spawn interval in samples, truncated (validation keeps it within an int); a zero interval waits
+// one sample. A negative one never counts down to 0 again, so no further grain spawns.
 static int32_t spawn_interval() {
-    const int32_t interval = truncate_saturated(rand_range(fparam[9], fparam[10]) * 44.1);
+    const int32_t interval = static_cast<int32_t>(rand_range(fparam[9], fparam[10]) * 44.1);
     return interval == 0 ? 1 : interval;
 }
 

