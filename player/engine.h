@@ -1,0 +1,77 @@
+// Internals of the row and tick engine, shared by the engine, its effects and the modulation
+// routines. Everything public lives in player.h.
+#pragma once
+
+#include <cstdint>
+
+#include "player/player.h"
+
+// ---- Engine (engine.cpp) ----------------------------------------------------------------------
+void play_row(Song* song);
+void play_tick(Song* song);
+void channel_reset(ChannelState* channel, SampleHeader* sample);
+void volume_column(ChannelState* channel, uint8_t byte);
+void tone_porta_step(ChannelState* channel);
+void tremor_apply(ChannelState* channel);
+// Volume slide by the channel's volslide_memory (Axy, 5xy, 6xy on ticks after the first).
+void volume_slide(ChannelState* channel);
+// Adds to the period, kept within +-PERIOD_LIMIT so that endless slides cannot overflow.
+void period_add(ChannelState* channel, int32_t amount);
+constexpr int32_t PERIOD_LIMIT = 1 << 24;
+
+// The instrument and sample a channel plays, looked up afresh at every tick.
+struct ChannelSound {
+    Instrument* instrument;  // dummy_instrument when the channel's index is out of range
+    SampleHeader* sample;    // dummy_sample when the keymap or the slot gives none
+    bool valid;              // the instrument index names a real instrument
+};
+ChannelSound channel_sound(const Song* song, const ChannelState* channel);
+
+// ---- Effects (effects.cpp) --------------------------------------------------------------------
+// What the effects of one row may change beyond the channel: the pending jumps, speed, tempo and
+// global volume. jumped records a Bxx earlier on the row, so that a later Dxy keeps its order.
+struct RowContext {
+    Song* song;
+    ChannelSound sound;
+    const NoteCell* cell;
+    int32_t saved_period, saved_volume, saved_panning;  // for EDy
+    bool* jumped;
+};
+void row_effect(ChannelState* channel, const RowContext& row);
+void tick_effect(ChannelState* channel, Song* song, const ChannelSound& sound,
+                 const NoteCell& cell);
+
+// ---- Envelopes and modulation (modulation.cpp) ------------------------------------------------
+constexpr int ENVELOPE_MAX_POINTS = 12;  // the most points an XM envelope can hold
+
+struct Envelope {
+    const EnvelopePoint* points;
+    uint8_t point_count, sustain, loop_start, loop_end, type;
+};
+
+// The channel's six state fields of one envelope.
+struct EnvelopeState {
+    int32_t* tick;
+    int32_t* index;
+    int32_t* value;  // 16.16
+    int32_t* out;
+    int32_t* slope;  // 16.16 per tick
+    uint8_t* done;
+};
+
+Envelope volume_envelope(const Instrument* instrument);
+Envelope panning_envelope(const Instrument* instrument);
+EnvelopeState volume_envelope_state(ChannelState* channel);
+EnvelopeState panning_envelope_state(ChannelState* channel);
+
+void envelope_step(ChannelState* channel, const Envelope& envelope, const EnvelopeState& state,
+                   uint8_t flag);
+// Lxx: places the volume envelope at tick t.
+void envelope_jump(ChannelState* channel, const Instrument* instrument, int32_t t);
+
+void vibrato_apply(ChannelState* channel);
+// vib_pos += vib_speed in 8 bits, wrapped into -32..31.
+void vibrato_advance(ChannelState* channel);
+void tremolo_apply(ChannelState* channel);
+void autovibrato_apply(ChannelState* channel, const Instrument* instrument);
+int32_t amiga_period(int32_t note, int32_t finetune);
