@@ -1,0 +1,216 @@
+// Block rendering on a hand-built Song: tick timing, the music clock, stamps, the ring and the
+// playback reset.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "audio/audio.h"
+
+namespace {
+
+int ticks;
+int ticks_in_block[200];
+int32_t tick_length_after_first;  // tick_frames set by the first tick, 0 = leave it
+
+void count_tick(Song* song) {
+    ++ticks;
+    ++ticks_in_block[write_block];
+    song->row = ticks;
+    song->order_pos = 256 + ticks;
+    if (ticks == 1 && tick_length_after_first != 0) song->tick_frames = tick_length_after_first;
+}
+
+class BlockRenderTest : public ::testing::Test {
+protected:
+    Song song{};
+    std::vector<int16_t> frames = std::vector<int16_t>(1000 + 8, 10000);
+    SampleHeader sample{};
+
+    void SetUp() override {
+        ticks = 0;
+        std::memset(ticks_in_block, 0, sizeof ticks_in_block);
+        tick_length_after_first = 0;
+        song.default_bpm = 130;  // 848 frames per tick at 44100 Hz
+        song.default_tempo = 6;
+        song.initial_global_volume = 64;
+        song.channel_count = 4;
+        song.tick_callback = count_tick;
+        sample.data = frames.data();
+        sample.length = 1000;
+        sample.loop_length = 1000;
+        sample.loop_type = LOOP_FORWARD;
+    }
+    void TearDown() override {
+        playback_release();
+        mix_rate = 44100;
+    }
+
+    // Voice 0 at full level on the left only, already faded in.
+    void play_constant_voice() {
+        Voice& v = voices[0];
+        v.sample = &sample;
+        v.direction = 1;
+        v.level_left = v.ramp_left_target = 255;
+        v.cur_left = 255 * 256;
+    }
+};
+
+TEST_F(BlockRenderTest, PrepareDerivesTheRingAndResetsPlayback) {
+    song.time_ms = 1234;
+    song.row = 5;
+    song.order_pos = 3;
+    song.tick_frames_left = 77;
+    voices[7].sample = &sample;
+    channels[2].volume = 40;
+    ASSERT_TRUE(playback_prepare(&song));
+    EXPECT_EQ(block_frames, 884);
+    EXPECT_EQ(ring_frames, 88400);
+    EXPECT_EQ(block_count, 100);
+    EXPECT_EQ(ramp_frames, 128);
+    EXPECT_EQ(ramp_step, 1.0f / 128.0f);
+    EXPECT_EQ(frame_ms_factor, 1.0f / 44100.0f);
+    EXPECT_EQ(song.tick_frames, 848);
+    EXPECT_EQ(song.time_ms, 0);
+    EXPECT_EQ(song.row, 0);
+    EXPECT_EQ(song.order_pos, 0);
+    EXPECT_EQ(song.tick_frames_left, 0);
+    EXPECT_EQ(song.next_row, -1);
+    EXPECT_EQ(song.next_order, -1);
+    EXPECT_EQ(song.speed, 6);
+    EXPECT_EQ(song.global_volume, 64);
+    EXPECT_EQ(voices[7].sample, nullptr);
+    EXPECT_EQ(voices[7].index, 7);
+    EXPECT_EQ(voices[255].step, 1);
+    EXPECT_EQ(channels[2].volume, 0);
+    EXPECT_EQ(channels[3].voice, &voices[3]);
+    EXPECT_EQ(playing_song, &song);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(mix_buffer) % 16, 0u);
+    EXPECT_EQ(write_block, 0);
+    EXPECT_EQ(clock_block, 0);
+}
+
+TEST_F(BlockRenderTest, RingFollowsTheMixRate) {
+    mix_rate = 48000;
+    ASSERT_TRUE(playback_prepare(&song));
+    EXPECT_EQ(block_frames, 960);  // 20 ms raised to a multiple of 4
+    EXPECT_EQ(ring_frames, 96000);
+    EXPECT_EQ(block_count, 100);
+    EXPECT_EQ(ramp_frames, 139);
+}
+
+TEST_F(BlockRenderTest, PrepareRefusesANullSong) { EXPECT_FALSE(playback_prepare(nullptr)); }
+
+TEST_F(BlockRenderTest, TicksFallEvery848FramesNeverSkipped) {
+    ASSERT_TRUE(playback_prepare(&song));
+    for (int b = 0; b < block_count; ++b) {
+        render_next_block();
+        int64_t rendered = int64_t{884} * (b + 1);
+        int64_t expected_ticks = (rendered + 847) / 848;  // ticks at frames 0, 848, 1696, ...
+        ASSERT_EQ(ticks, expected_ticks) << "block " << b;
+        ASSERT_EQ(song.tick_frames_left, expected_ticks * 848 - rendered) << "block " << b;
+        ASSERT_GE(ticks_in_block[b], 1);
+        ASSERT_LE(ticks_in_block[b], 2);
+    }
+    EXPECT_EQ(ticks_in_block[0], 2);  // frames 0 and 848
+    EXPECT_EQ(ticks_in_block[1], 1);  // frame 1696
+}
+
+TEST_F(BlockRenderTest, ClockTruncatesEachPiece) {
+    ASSERT_TRUE(playback_prepare(&song));
+    render_next_block();  // pieces 848 (19.2 ms) and 36 (0.8 ms)
+    EXPECT_EQ(block_stamps[0].time, 19);
+    render_next_block();  // pieces 812 (18.4 ms) and 72 (1.6 ms)
+    EXPECT_EQ(block_stamps[1].time, 38);
+    render_next_block();  // pieces 776 (17.6 ms) and 108 (2.4 ms)
+    EXPECT_EQ(block_stamps[2].time, 57);
+    for (int b = 3; b < block_count; ++b) render_next_block();
+    // 88400 frames are 2004.5 ms; each of the 205 pieces loses up to one millisecond.
+    EXPECT_LT(song.time_ms, 2004);
+    EXPECT_GT(song.time_ms, 2004 - 205);
+}
+
+TEST_F(BlockRenderTest, FullTickPiecesAdvanceTheClockBy19) {
+    ASSERT_TRUE(playback_prepare(&song));
+    block_frames = 848 * 3;  // whole ticks per block: every piece is a full tick
+    ring_frames = block_frames * 2;
+    block_count = 2;
+    render_next_block();
+    EXPECT_EQ(ticks, 3);
+    EXPECT_EQ(song.time_ms, 3 * 19);
+    render_next_block();
+    EXPECT_EQ(song.time_ms, 6 * 19);
+}
+
+TEST_F(BlockRenderTest, TickLengthChangedByATickAppliesToThatTick) {
+    tick_length_after_first = 100;
+    ASSERT_TRUE(playback_prepare(&song));
+    render_next_block();
+    // The first tick read the new length on return: ticks at 0, 100, ..., 800.
+    EXPECT_EQ(ticks, 9);
+    EXPECT_EQ(song.tick_frames_left, 16);
+}
+
+TEST_F(BlockRenderTest, TickShorterThanAFrameStillAdvances) {
+    ASSERT_TRUE(playback_prepare(&song));
+    song.tick_frames = 0;
+    song.tick_frames_left = 0;
+    render_next_block();
+    EXPECT_EQ(ticks, 884);
+    EXPECT_EQ(write_block, 1);
+}
+
+TEST_F(BlockRenderTest, StampsCarryTheLowBitsOfOrderAndRow) {
+    ASSERT_TRUE(playback_prepare(&song));
+    render_next_block();
+    EXPECT_EQ(ticks, 2);
+    EXPECT_EQ(block_stamps[0].row, 2);
+    EXPECT_EQ(block_stamps[0].order, 2);  // order_pos 258
+    render_next_block();
+    EXPECT_EQ(block_stamps[1].row, 3);
+}
+
+TEST_F(BlockRenderTest, BlocksLandInTheirPlaceOfTheRingAndWrap) {
+    ASSERT_TRUE(playback_prepare(&song));
+    play_constant_voice();
+    for (int b = 0; b < block_count; ++b) render_next_block();
+    EXPECT_EQ(write_block, 0);
+    for (int b : {0, 1, 50, 99}) {
+        const int16_t* block = wave_buffer + 2 * b * block_frames;
+        EXPECT_EQ(block[0], 10000) << "block " << b;
+        EXPECT_EQ(block[1], 0) << "block " << b;
+        EXPECT_EQ(block[2 * block_frames - 2], 10000) << "block " << b;
+    }
+    // A second pass refills block 0 from a cleared span, not on top of the first.
+    voices[0].level_left = voices[0].ramp_left_target = 128;
+    voices[0].cur_left = 128 * 256;
+    render_next_block();
+    EXPECT_EQ(write_block, 1);
+    EXPECT_EQ(wave_buffer[2 * 10], 5020);  // 10000 x 128/255
+    EXPECT_EQ(wave_buffer[2 * block_frames], 10000);  // block 1 untouched
+}
+
+TEST_F(BlockRenderTest, RenderingWithoutPlaybackDoesNothing) {
+    render_next_block();
+    EXPECT_EQ(write_block, 0);
+    EXPECT_EQ(ticks, 0);
+}
+
+TEST_F(BlockRenderTest, MusicClockReadsTheStampOfTheClockBlock) {
+    EXPECT_EQ(music_time_ms(&song), 0);  // no ring yet
+    ASSERT_TRUE(playback_prepare(&song));
+    EXPECT_EQ(music_time_ms(nullptr), 0);
+    EXPECT_EQ(music_time_ms(&song), 0);
+    for (int b = 0; b < 3; ++b) render_next_block();
+    EXPECT_EQ(music_time_ms(&song), 19);
+    clock_block = 2;
+    EXPECT_EQ(music_time_ms(&song), 57);
+    playback_release();
+    EXPECT_EQ(music_time_ms(&song), 0);
+    EXPECT_EQ(playing_song, nullptr);
+    EXPECT_EQ(clock_block, 0);
+    playback_release();  // a second release is harmless
+}
+
+}  // namespace
