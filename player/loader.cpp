@@ -1,6 +1,7 @@
 // The XM loader: reads a module through the stream callbacks into a Song. Every read is checked
 // and every count is bounded before anything is allocated, so any file either loads or fails
 // with one line saying why (music_load_error).
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +15,7 @@ namespace {
 constexpr char XM_MAGIC[] = "Extended Module: ";
 constexpr int32_t XM_MAGIC_LENGTH = 17;
 constexpr int32_t HEADER_SIZE_OFFSET = 60;
+constexpr uint32_t HEADER_FIELDS = 20;  // header size .. default BPM, offsets 60..79
 constexpr int32_t MAX_ORDERS = 256;
 constexpr int32_t MAX_PATTERNS = 256;
 constexpr int32_t MAX_ROWS = 256;
@@ -110,10 +112,13 @@ static bool check_counts(int32_t channels, int32_t length, int32_t patterns, int
 // Reads the header from offset 60 and leaves the stream at the first pattern; the file's pattern
 // count goes to file_patterns and the instrument count to instruments.
 static bool read_header(Song* song, int32_t* file_patterns, int32_t* instruments) {
-    uint8_t h[20];
-    if (!seek_to(HEADER_SIZE_OFFSET) || !read_bytes(h, 20) ||
-        !read_bytes(song->order_table, MAX_ORDERS))
-        return false;
+    uint8_t h[HEADER_FIELDS];
+    if (!seek_to(HEADER_SIZE_OFFSET) || !read_bytes(h, HEADER_FIELDS)) return false;
+    uint32_t header_size = le32(h);
+    if (header_size < HEADER_FIELDS) return fail("header size %u too small", header_size);
+    // The header size bounds the order table: entries it leaves out stay 0, as trackers read them.
+    uint32_t orders = std::min<uint32_t>(header_size - HEADER_FIELDS, MAX_ORDERS);
+    if (!read_bytes(song->order_table, int32_t(orders))) return false;
     uint16_t restart = le16(h + 6), tempo = le16(h + 16), bpm = le16(h + 18);
     if (!check_counts(le16(h + 8), le16(h + 4), le16(h + 10), le16(h + 12))) return false;
     song->song_length = int16_t(le16(h + 4));
@@ -126,7 +131,7 @@ static bool read_header(Song* song, int32_t* file_patterns, int32_t* instruments
     song->default_bpm = int16_t(bpm != 0 ? bpm : DEFAULT_BPM);
     *file_patterns = le16(h + 10);
     *instruments = le16(h + 12);
-    return seek_to(HEADER_SIZE_OFFSET + int64_t(le32(h)));
+    return seek_to(HEADER_SIZE_OFFSET + int64_t(header_size));
 }
 
 // ---- Patterns ---------------------------------------------------------------------------------
@@ -335,8 +340,8 @@ static void write_guard(SampleHeader* s) {
 static bool read_sample_data(Song* song, SampleHeader* s, int32_t i, int32_t j) {
     int64_t left = int64_t(input_size) - stream_tell(input);
     if (sample_bytes[j] > left)
-        return fail("instrument %d sample %d: %u bytes of data, only %lld left in the file", i + 1,
-                    j, sample_bytes[j], static_cast<long long>(left));
+        return fail("truncated at byte %d (instrument %d sample %d needs %u bytes of data)",
+                    input_size, i + 1, j, sample_bytes[j]);
     if (s->length == 0) return skip(sample_bytes[j]);
     s->data = static_cast<int16_t*>(std::calloc(2 * size_t(s->length) + GUARD_BYTES, 1));
     if (!s->data) return fail("out of memory");

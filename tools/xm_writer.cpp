@@ -72,8 +72,10 @@ void pack_cell(std::vector<uint8_t>& out, const NoteCell& cell) {
 
 void write_pattern(std::vector<uint8_t>& out, const XmPattern& p) {
     std::vector<uint8_t> packed;
-    if (!p.empty_packed)
+    if (!p.empty_packed) {
         for (const NoteCell& cell : p.cells) pack_cell(packed, cell);
+        packed.insert(packed.end(), p.extra_packed_bytes.begin(), p.extra_packed_bytes.end());
+    }
     put32(out, 9);
     put8(out, 0);
     put16(out, p.rows_override.value_or(uint16_t(p.rows)));
@@ -123,9 +125,8 @@ void write_sample_data(std::vector<uint8_t>& out, const XmSample& s) {
 void write_instrument(std::vector<uint8_t>& out, const XmInstrument& ins) {
     size_t start = out.size();
     bool full = !ins.samples.empty();
-    uint32_t size = ins.header_size_override.value_or(full ? INSTRUMENT_HEADER_FULL
-                                                           : INSTRUMENT_HEADER_BRIEF);
-    put32(out, size);
+    uint32_t size = full ? INSTRUMENT_HEADER_FULL : INSTRUMENT_HEADER_BRIEF;
+    put32(out, ins.header_size_override.value_or(size));
     put_text(out, ins.name, 22);
     put8(out, 0);
     put16(out, ins.sample_count_override.value_or(uint16_t(ins.samples.size())));

@@ -43,13 +43,14 @@ struct XmInstrument {
     uint16_t fadeout = 0;  // the file value
     std::vector<XmSample> samples;
     std::optional<uint16_t> sample_count_override;  // header count, only the listed samples follow
-    std::optional<uint32_t> header_size_override;   // default 263 with samples, 29 without
+    std::optional<uint32_t> header_size_override;   // size field only; the bytes stay 263 or 29
 };
 
 struct XmPattern {
     int32_t rows = 64;
     std::vector<NoteCell> cells;  // rows x channel_count, row-major; key-off as 255
     bool empty_packed = false;    // write packed size 0 and no cell data
+    std::vector<uint8_t> extra_packed_bytes;  // appended after the cells, counted in the size
     std::optional<uint16_t> packed_size_override;
     std::optional<uint16_t> rows_override;  // header row count; the cells are packed as given
 };
