@@ -202,6 +202,9 @@ bool synth_render_program(const SynthProgram& program, const char** reason) {
     }
     if (!synth_validate_program(program, why)) return false;
     convert_eq_bands();
+    // Delay reads interpolate at delay_pos - d, whose rounding depends on delay_pos: starting every
+    // render at 0 keeps repeated renders of a program identical to the first.
+    delay_pos = 0;
     bool ok = allocate_delay_lines();
     if (!ok) *why = "out of memory for the delay lines";
     if (ok) ok = run_steps(program, why);

@@ -62,11 +62,14 @@ static bool take_curves(const SynthProgram& p, int opcode, DecodeCursors& c) {
 bool decode_step(const SynthProgram& program, int step, DecodeCursors& cursors, const char** reason) {
     int opcode = program.opcodes[step];
     int kind = opcode & 0x3F;
-    if (!take_floats(program, cursors, float_param_counts[kind], fparam)) {
+    // The count tables cover kinds 0..31; the six-bit kinds above them take no parameters.
+    int float_count = kind < PARAM_KIND_COUNT ? float_param_counts[kind] : 0;
+    int byte_count = kind < PARAM_KIND_COUNT ? byte_param_counts[kind] : 0;
+    if (!take_floats(program, cursors, float_count, fparam)) {
         *reason = "float pool too short for a step's parameters";
         return false;
     }
-    if (!take_bytes(program, cursors, byte_param_counts[kind])) {
+    if (!take_bytes(program, cursors, byte_count)) {
         *reason = "byte pool too short for a step's parameters";
         return false;
     }

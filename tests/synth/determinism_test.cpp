@@ -1,0 +1,36 @@
+// Guards the rendered instruments bit for bit: any change to any sample of the shipped program's
+// six slots changes these hashes. Pinned from the straightforward render before optimisation.
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cstdint>
+
+#include "synth/synth_state.h"
+#include "synth_test_support.h"
+
+// FNV-1a over the slot's length and the bit pattern of every sample.
+static uint64_t slot_hash(int slot) {
+    uint64_t hash = 14695981039346656037ull;
+    auto mix = [&hash](uint64_t word) {
+        for (int b = 0; b < 8; b++) {
+            hash ^= (word >> (8 * b)) & 0xFF;
+            hash *= 1099511628211ull;
+        }
+    };
+    mix(static_cast<uint64_t>(synth_slot_length(slot)));
+    const double* data = synth_slot_samples(slot);
+    for (int32_t i = 0; i < synth_slot_length(slot); i++) mix(std::bit_cast<uint64_t>(data[i]));
+    return hash;
+}
+
+class ShippedRender : public SynthSlots {};
+
+TEST_F(ShippedRender, EverySlotMatchesItsPinnedHash) {
+    ASSERT_TRUE(synth_render_all());
+    const uint64_t pinned[SYNTH_INSTRUMENT_COUNT] = {
+        16264225229170344060ull, 10370481206278541167ull, 9313300831188677668ull,
+        6551316892762999433ull,  6039625624130042387ull,  12426828329180072451ull};
+    for (int slot = 1; slot <= SYNTH_INSTRUMENT_COUNT; slot++) {
+        EXPECT_EQ(slot_hash(slot), pinned[slot - 1]) << "slot " << slot;
+    }
+}
