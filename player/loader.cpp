@@ -35,6 +35,7 @@ constexpr uint8_t ENVELOPE_SUSTAIN = 2;
 constexpr uint8_t ENVELOPE_LOOP = 4;
 constexpr uint16_t DEFAULT_TEMPO = 6;
 constexpr uint16_t DEFAULT_BPM = 125;
+constexpr uint16_t MAX_SPEED = 255;  // for both speed and BPM
 
 // One envelope's counts and flags as the file gives them.
 struct EnvelopeBytes {
@@ -101,12 +102,19 @@ static bool check_counts(int32_t channels, int32_t length, int32_t patterns, int
     if (channels > MAX_CHANNELS)
         return fail("too many channels (%d, at most %d)", channels, MAX_CHANNELS);
     if (length == 0) return fail("empty order list");
-    if (length > MAX_ORDERS) return fail("order list too long (%d, at most %d)", length, MAX_ORDERS);
+    if (length > MAX_ORDERS)
+        return fail("order list too long (%d, at most %d)", length, MAX_ORDERS);
     if (patterns > MAX_PATTERNS)
         return fail("too many patterns (%d, at most %d)", patterns, MAX_PATTERNS);
     if (instruments > MAX_INSTRUMENTS)
         return fail("too many instruments (%d, at most %d)", instruments, MAX_INSTRUMENTS);
     return true;
+}
+
+// A zero speed or BPM means the XM default; values above what the effect column can set are
+// capped at 255.
+static int16_t header_speed(uint16_t value, uint16_t zero_default) {
+    return int16_t(value == 0 ? zero_default : std::min(value, MAX_SPEED));
 }
 
 // Reads the header from offset 60 and leaves the stream at the first pattern; the file's pattern
@@ -126,9 +134,8 @@ static bool read_header(Song* song, int32_t* file_patterns, int32_t* instruments
     song->restart_position = int16_t(restart < le16(h + 4) ? restart : 0);
     song->channel_count = int16_t(le16(h + 8));
     song->song_flags = le16(h + 14);
-    // A zero speed or BPM in the header means the XM defaults, as trackers read them.
-    song->default_tempo = int16_t(tempo != 0 ? tempo : DEFAULT_TEMPO);
-    song->default_bpm = int16_t(bpm != 0 ? bpm : DEFAULT_BPM);
+    song->default_tempo = header_speed(tempo, DEFAULT_TEMPO);
+    song->default_bpm = header_speed(bpm, DEFAULT_BPM);
     *file_patterns = le16(h + 10);
     *instruments = le16(h + 12);
     return seek_to(HEADER_SIZE_OFFSET + int64_t(header_size));
@@ -192,7 +199,7 @@ static bool read_pattern(Song* song, int32_t index) {
 static bool read_patterns(Song* song, int32_t file_patterns) {
     song->used_patterns = 0;
     for (int32_t o = 0; o < song->song_length; ++o)
-        if (song->order_table[o] >= song->used_patterns) song->used_patterns = song->order_table[o] + 1;
+        song->used_patterns = std::max(song->used_patterns, song->order_table[o] + 1);
     int32_t count = file_patterns > song->used_patterns ? file_patterns : song->used_patterns;
     song->patterns = static_cast<Pattern*>(std::calloc(size_t(count), sizeof(Pattern)));
     if (!song->patterns) return fail("out of memory");

@@ -1,7 +1,7 @@
 // The XM writer: serialises a plain-record description of a module into the bytes of an Extended
 // Module file (packed pattern cells, delta-coded sample data). Tests, fuzz seeds and the soundtrack
-// builder describe modules here instead of committing opaque binaries. The *_override fields write
-// deliberately inconsistent values for loader tests; left at their defaults the file is well formed.
+// builder describe modules here instead of committing opaque binaries. The *_override fields
+// write deliberately inconsistent values for loader tests; left unset the file is well formed.
 #pragma once
 
 #include <cstdint>

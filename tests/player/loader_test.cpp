@@ -177,7 +177,7 @@ TEST_F(Loader, BytesAfterThePatternsLastCellAreSkipped) {
     EXPECT_EQ(song->instruments[0].samples[0]->length, 256u);
 }
 
-TEST_F(Loader, OutOfRangeRestartBecomesZeroAndZeroSpeedsTakeDefaults) {
+TEST_F(Loader, OutOfRangeRestartBecomesZeroAndSpeedsStayInRange) {
     XmModule m = xm_basic_module(2);
     m.orders = {0, 0};
     m.restart_position = 2;
@@ -188,6 +188,13 @@ TEST_F(Loader, OutOfRangeRestartBecomesZeroAndZeroSpeedsTakeDefaults) {
     EXPECT_EQ(song->restart_position, 0);
     EXPECT_EQ(song->default_tempo, 6);
     EXPECT_EQ(song->default_bpm, 125);
+    music_free(song);
+    m.tempo = 300;
+    m.bpm = 65535;
+    song = load_module(m);
+    ASSERT_NE(song, nullptr) << music_load_error();
+    EXPECT_EQ(song->default_tempo, 255);
+    EXPECT_EQ(song->default_bpm, 255);
 }
 
 TEST_F(Loader, ShortHeaderSizeLimitsTheOrderTable) {
@@ -586,7 +593,8 @@ TEST(LoaderRejects, EveryPrefixOfAModuleFailsAsTruncatedAtItsEnd) {
     for (size_t size = 0; size < bytes.size(); ++size) {
         std::vector<uint8_t> prefix(bytes.begin(), bytes.begin() + long(size));
         std::string reason = rejection(prefix);
-        std::string expected = size < 17 ? "not an XM module" : "truncated at byte " + std::to_string(size);
+        std::string expected =
+            size < 17 ? "not an XM module" : "truncated at byte " + std::to_string(size);
         ASSERT_EQ(reason.substr(0, expected.size()), expected) << "prefix of " << size << " bytes";
     }
 }

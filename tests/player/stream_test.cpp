@@ -10,7 +10,8 @@
 
 namespace {
 
-const unsigned char kBytes[20] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19};
+const unsigned char kBytes[20] = {0,  1,  2,  3,  4,  5,  6,  7,  8,  9,
+                                  10, 11, 12, 13, 14, 15, 16, 17, 18, 19};
 const EmbeddedResource kTable[] = {
     {"MUSIC", "TWENTY", kBytes, 20},
     {"OTHER", "WRONGTYPE", kBytes, 20},
