@@ -4,8 +4,18 @@
 
 #include "dsp.h"
 
+// fmod(fmod(pos, n) + n, n). Within one cycle either side of 0 (every delay-line read) the inner
+// fmod returns pos itself and the outer one a single exact subtraction, so skip both calls.
+static double wrap_position(int n, double pos) {
+    if (pos > -n && pos < n) {
+        double t = pos + n;
+        return t >= n ? t - n : t;
+    }
+    return std::fmod(std::fmod(pos, n) + n, n);
+}
+
 double table_read_wrap(int n, double pos, const double* table) {
-    double t = std::fmod(std::fmod(pos, n) + n, n);
+    double t = wrap_position(n, pos);
     // A non-finite position has no place in the table; read entry 0 rather than index wildly.
     if (!(t >= 0.0 && t < n)) t = 0.0;
     int k = static_cast<int>(std::floor(t));
