@@ -188,8 +188,9 @@ void tremolo_apply(ChannelState* channel) {
 static int32_t autovibrato_value(int32_t q, uint8_t type) {
     switch (type) {
     case 0: {
+        // The angle is formed in single precision, the sine in double (so 64 never occurs).
         float angle = static_cast<float>(q) * 0.02454368770122528f;
-        return static_cast<int32_t>(std::sin(angle) * 64);
+        return static_cast<int32_t>(std::sin(static_cast<double>(angle)) * 64);
     }
     case 1: return q < 128 ? 64 : -64;
     case 2: return (128 - ((q + 128) & 255)) >> 1;
