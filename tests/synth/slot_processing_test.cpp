@@ -125,26 +125,6 @@ TEST_F(SlotProcessing, SequencerVolumesRampAcrossTheRowAndChangeWithoutRetrigger
     }
 }
 
-TEST_F(SlotProcessing, SequencerPatternsBeyondItsLimitsAreRefused) {
-    const char* reason = nullptr;
-    ProgramBuilder wide;
-    wide.step(7, 1, {}, {17, 1, 1}).extra_ints({125});
-    wide.bytes.resize(wide.bytes.size() + 17 * 5);
-    EXPECT_FALSE(synth_render_program(wide.program(), &reason));
-
-    ProgramBuilder long_pattern;
-    long_pattern.step(7, 1, {}, {16, 101, 1}).extra_ints({125});
-    long_pattern.bytes.resize(long_pattern.bytes.size() + 16 * 101 * 5);
-    EXPECT_FALSE(synth_render_program(long_pattern.program(), &reason));
-
-    EXPECT_FALSE(synth_render_program(sequence(1, {48, 7, 0, 0, 0}).program(), &reason));
-
-    ProgramBuilder no_tempo;
-    no_tempo.step(7, 1, {}, {1, 1, 1}).extra_bytes({48, 2, 0, 0, 0}).extra_ints({0});
-    EXPECT_FALSE(synth_render_program(no_tempo.program(), &reason));
-    EXPECT_NE(reason, nullptr);
-}
-
 // ---- Graphic equaliser ----------------------------------------------------------------------
 
 static ProgramBuilder equaliser(std::initializer_list<float> gains) {
