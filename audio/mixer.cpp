@@ -3,6 +3,7 @@
 // conversion of the span to 16-bit PCM.
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 #include "audio/audio.h"
 
@@ -91,18 +92,31 @@ static int32_t plan_ramp(Voice* voice, float* inc_left, float* inc_right) {
     return ramp;
 }
 
-static double interpolate() {
-    int64_t i = position >> 32;
-    uint32_t f = static_cast<uint32_t>(position);
-    double s0 = data[i];
-    double frac = static_cast<double>(f >> 1) * FRACTION_SCALE;
-    return s0 + frac * (static_cast<double>(data[i + 1]) - s0);
+// The interpolated sample D[i] + ((f >> 1) x 2^-31) x (D[i+1] - D[i]), times 2^31: formed
+// exactly in integers (at most 49 bits), so its one conversion to double is exact. The factor
+// 2^-31 travels with the gains; scaling by a power of two leaves every product's rounding as is.
+static double sample_at(const int16_t* d, int64_t p) {
+    int64_t i = p >> 32;
+    int64_t f = static_cast<uint32_t>(p) >> 1;
+    int64_t s0 = d[i];
+    return static_cast<double>(s0 * (int64_t{1} << 31) + f * (d[i + 1] - s0));
 }
 
-static void add_frame(float* out, double s, float gain_left, float gain_right) {
-    out[0] = static_cast<float>(out[0] + s * gain_left);
-    out[1] = static_cast<float>(out[1] + s * gain_right);
-    position += step;
+// The two sides of a frame side by side: the left and right sums are formed lane by lane with
+// exactly the scalar roundings (double product and sum, stored as float).
+typedef double StereoD __attribute__((vector_size(16)));
+typedef float StereoF __attribute__((vector_size(8)));
+
+static StereoD stereo_gains(float left, float right) {
+    return StereoD{static_cast<double>(left), static_cast<double>(right)} * FRACTION_SCALE;
+}
+
+static void add_frame(float* out, double s, StereoD gains) {
+    StereoF sum;
+    std::memcpy(&sum, out, sizeof sum);
+    StereoD mixed = __builtin_convertvector(sum, StereoD) + s * gains;
+    sum = __builtin_convertvector(mixed, StereoF);
+    std::memcpy(out, &sum, sizeof sum);
 }
 
 // Constant gains, two frames per iteration; an odd last frame plays at the current gains.
@@ -114,26 +128,36 @@ static void mix_steady(float* out, int32_t n, const Voice* voice) {
         position += step * n;
         return;
     }
+    const int16_t* d = data;
+    const int64_t st = step;
+    int64_t p = position;
+    StereoD gains = stereo_gains(gain_left, gain_right);
     for (int32_t k = n >> 1; k > 0; --k, out += 4) {
-        add_frame(out, interpolate(), gain_left, gain_right);
-        add_frame(out + 2, interpolate(), gain_left, gain_right);
+        add_frame(out, sample_at(d, p), gains);
+        add_frame(out + 2, sample_at(d, p + st), gains);
+        p += 2 * st;
     }
     if (n & 1) {
         float cur_gain_left = static_cast<float>(voice->cur_left) * (1.0f / 256.0f) * LEVEL_SCALE;
         float cur_gain_right = static_cast<float>(voice->cur_right) * (1.0f / 256.0f) * LEVEL_SCALE;
-        add_frame(out, interpolate(), cur_gain_left, cur_gain_right);
+        add_frame(out, sample_at(d, p), stereo_gains(cur_gain_left, cur_gain_right));
+        p += st;
     }
+    position = p;
 }
 
 // Gains moving by their increments after every frame; the reached levels are kept x 256.
 static void mix_ramp(float* out, int32_t n, Voice* voice, float inc_left, float inc_right) {
     float gain_left = static_cast<float>(voice->cur_left) * (1.0f / 256.0f) * LEVEL_SCALE;
     float gain_right = static_cast<float>(voice->cur_right) * (1.0f / 256.0f) * LEVEL_SCALE;
-    for (int32_t k = 0; k < n; ++k, out += 2) {
-        add_frame(out, interpolate(), gain_left, gain_right);
+    const int16_t* d = data;
+    int64_t p = position;
+    for (int32_t k = 0; k < n; ++k, out += 2, p += step) {
+        add_frame(out, sample_at(d, p), stereo_gains(gain_left, gain_right));
         gain_left += inc_left;
         gain_right += inc_right;
     }
+    position = p;
     voice->cur_left = static_cast<int32_t>(std::lrint(gain_left * 255.0 * 256.0));
     voice->cur_right = static_cast<int32_t>(std::lrint(gain_right * 255.0 * 256.0));
     voice->ramp_frames_left -= n;
@@ -248,11 +272,11 @@ void mix_voices(float* span, int frames) {
 
 void float_to_pcm16(int16_t* destination, const float* source, int frames) {
     if (frames <= 0 || !destination || !source) return;
+    constexpr float ROUNDER = 12582912.0f;  // 1.5 x 2^23: adding it rounds to an integer, ties to even
     for (int k = 0; k < 2 * frames; ++k) {
-        float x = source[k];
-        // Clip first so the rounding never sees a value beyond 16 bits (or a NaN).
-        if (!(x >= -32768.0f)) x = -32768.0f;
-        if (x > 32767.0f) x = 32767.0f;
-        destination[k] = static_cast<int16_t>(std::lrintf(x));
+        // Clip first so the rounding never sees a value beyond 16 bits (a NaN becomes -32768).
+        float x = source[k] > -32768.0f ? source[k] : -32768.0f;
+        x = x < 32767.0f ? x : 32767.0f;
+        destination[k] = static_cast<int16_t>(static_cast<int32_t>((x + ROUNDER) - ROUNDER));
     }
 }
