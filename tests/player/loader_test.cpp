@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "audio/audio.h"
 #include "platform/platform.h"
 #include "player/player.h"
 #include "tools/xm_writer.h"
@@ -609,6 +610,16 @@ TEST(LoaderRejects, UnregisteredCallbacksAndMissingResource) {
     EXPECT_EQ(music_load("XMMOD", nullptr), nullptr);
     EXPECT_STREQ(music_load_error(), "not an XM module");
     EXPECT_FALSE(music_free(nullptr));
+}
+
+TEST(LoaderFree, FreeingThePreparedSongReleasesItsPlayback) {
+    Song* song = load_module(xm_basic_module(4));
+    ASSERT_NE(song, nullptr) << music_load_error();
+    ASSERT_TRUE(playback_prepare(song));
+    for (int block = 0; block < 4; ++block) render_next_block();
+    EXPECT_TRUE(music_free(song));
+    EXPECT_EQ(playing_song, nullptr);
+    EXPECT_EQ(wave_buffer, nullptr);
 }
 
 // ---- Real songs -------------------------------------------------------------------------------
