@@ -75,6 +75,8 @@ static void extended_row_effect(ChannelState* channel, const RowContext& row, ui
         channel->flags |= UPDATE_VOLUME;
         break;
     case 0xD:
+        // A delay of 0 ticks plays the note at once, like any other.
+        if (y == 0) break;
         // The delayed note starts later in the row: nothing changes now.
         channel->flags &= ~LOW_FLAGS;
         channel->volume = row.saved_volume;
@@ -258,6 +260,7 @@ static void panning_slide(ChannelState* channel) {
 // EDy: the delayed note starts at tick y; on the row's other ticks the channel stays untouched.
 static void note_delay(ChannelState* channel, const Song* song, SampleHeader* sample,
                        const NoteCell& cell) {
+    if ((cell.param & 15) == 0) return;
     if (song->tick != (cell.param & 15)) {
         channel->flags &= ~LOW_FLAGS;
         return;

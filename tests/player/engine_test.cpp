@@ -340,6 +340,17 @@ TEST_F(Engine, NoteDelayStartsTheNoteOnItsTick) {
     EXPECT_EQ(voice(0).frequency, 8363);
 }
 
+TEST_F(Engine, NoteDelayOfZeroPlaysTheNoteAtOnce) {
+    put(0, 0, {C4, 1, 0, FX_EXT, 0xD0});
+    load();
+    ticks(1);
+    Voice* playing = channels[0].voice;
+    EXPECT_EQ(playing->sample, song->instruments[0].samples[0]);
+    EXPECT_EQ(channels[0].period, 4608);
+    ticks(5);
+    EXPECT_EQ(channels[0].voice, playing);
+}
+
 TEST_F(Engine, NoteDelayBeyondTheRowNeverPlays) {
     put(0, 0, {C4, 1, 0, FX_EXT, 0xD7});
     load();
