@@ -66,13 +66,11 @@ static void extended_row_effect(ChannelState* channel, const RowContext& row, ui
         break;
     case 0xA:
         if (y != 0) channel->fine_volslide_memory = static_cast<uint8_t>(y);
-        channel->volume = std::min(channel->volume + channel->fine_volslide_memory, 64);
-        channel->flags |= UPDATE_VOLUME;
+        volume_raise(channel, channel->fine_volslide_memory);
         break;
     case 0xB:
         if (y != 0) channel->fine_volslide_memory = static_cast<uint8_t>(y);
-        channel->volume = std::max(channel->volume - channel->fine_volslide_memory, 0);
-        channel->flags |= UPDATE_VOLUME;
+        volume_lower(channel, channel->fine_volslide_memory);
         break;
     case 0xD:
         // A delay of 0 ticks plays the note at once, like any other.

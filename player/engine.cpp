@@ -108,6 +108,22 @@ void channel_reset(ChannelState* channel, SampleHeader* sample) {
     channel->flags |= UPDATE_VOLUME | UPDATE_PANNING;
 }
 
+void volume_raise(ChannelState* channel, int32_t amount) {
+    channel->volume = std::min(channel->volume + amount, 64);
+    channel->flags |= UPDATE_VOLUME;
+}
+
+void volume_lower(ChannelState* channel, int32_t amount) {
+    channel->volume = std::max(channel->volume - amount, 0);
+    channel->flags |= UPDATE_VOLUME;
+}
+
+// Panning slides of the volume column are not clamped; the voice update clamps what it hears.
+static void panning_nudge(ChannelState* channel, int32_t amount) {
+    channel->panning += amount;
+    channel->flags |= UPDATE_PANNING;
+}
+
 void volume_column(ChannelState* channel, uint8_t byte) {
     int32_t v = byte & 15;
     if (byte >= 0x10 && byte <= 0x50) {
@@ -117,29 +133,17 @@ void volume_column(ChannelState* channel, uint8_t byte) {
     }
     switch (byte >> 4) {
     case 0x6:
-    case 0x8:
-        channel->volume = std::max(channel->volume - v, 0);
-        channel->flags |= UPDATE_VOLUME;
-        break;
+    case 0x8: volume_lower(channel, v); break;
     case 0x7:
-    case 0x9:
-        channel->volume = std::min(channel->volume + v, 64);
-        channel->flags |= UPDATE_VOLUME;
-        break;
+    case 0x9: volume_raise(channel, v); break;
     case 0xA: channel->vib_speed = static_cast<uint8_t>(v); break;
     case 0xB: channel->vib_depth = static_cast<uint8_t>(v); break;
     case 0xC:
         channel->panning = 16 * v;
         channel->flags |= UPDATE_PANNING;
         break;
-    case 0xD:
-        channel->panning -= v;  // panning slides of the volume column are not clamped
-        channel->flags |= UPDATE_PANNING;
-        break;
-    case 0xE:
-        channel->panning += v;
-        channel->flags |= UPDATE_PANNING;
-        break;
+    case 0xD: panning_nudge(channel, -v); break;
+    case 0xE: panning_nudge(channel, v); break;
     case 0xF:
         if (v != 0) channel->porta_speed = static_cast<uint8_t>(16 * v);
         channel->porta_target = channel->target_period;
@@ -154,27 +158,15 @@ void volume_column(ChannelState* channel, uint8_t byte) {
 static void volume_column_tick(ChannelState* channel, uint8_t byte) {
     int32_t v = byte & 15;
     switch (byte >> 4) {
-    case 0x6:
-        channel->volume = std::max(channel->volume - v, 0);
-        channel->flags |= UPDATE_VOLUME;
-        break;
-    case 0x7:
-        channel->volume = std::min(channel->volume + v, 64);
-        channel->flags |= UPDATE_VOLUME;
-        break;
+    case 0x6: volume_lower(channel, v); break;
+    case 0x7: volume_raise(channel, v); break;
     case 0xB:
         channel->vib_depth = static_cast<uint8_t>(v);
         vibrato_apply(channel);
         vibrato_advance(channel);
         break;
-    case 0xD:
-        channel->panning -= v;
-        channel->flags |= UPDATE_PANNING;
-        break;
-    case 0xE:
-        channel->panning += v;
-        channel->flags |= UPDATE_PANNING;
-        break;
+    case 0xD: panning_nudge(channel, -v); break;
+    case 0xE: panning_nudge(channel, v); break;
     case 0xF: tone_porta_step(channel); break;
     default: break;
     }
@@ -200,9 +192,9 @@ void volume_slide(ChannelState* channel) {
     int32_t up = channel->volslide_memory >> 4;
     int32_t down = channel->volslide_memory & 15;
     if (up != 0)
-        channel->volume = std::min(channel->volume + up, 64);
+        volume_raise(channel, up);
     else if (down != 0)
-        channel->volume = std::max(channel->volume - down, 0);
+        volume_lower(channel, down);
     channel->flags |= UPDATE_VOLUME;
 }
 

@@ -13,6 +13,9 @@ void channel_reset(ChannelState* channel, SampleHeader* sample);
 void volume_column(ChannelState* channel, uint8_t byte);
 void tone_porta_step(ChannelState* channel);
 void tremor_apply(ChannelState* channel);
+// Raise the volume (to at most 64) or lower it (to at least 0), marking it for the voice.
+void volume_raise(ChannelState* channel, int32_t amount);
+void volume_lower(ChannelState* channel, int32_t amount);
 // Volume slide by the channel's volslide_memory (Axy, 5xy, 6xy on ticks after the first).
 void volume_slide(ChannelState* channel);
 // Adds to the period, kept within +-PERIOD_LIMIT so that endless slides cannot overflow.
