@@ -22,6 +22,11 @@ void count_tick(Song* song) {
     if (ticks == 1 && tick_length_after_first != 0) song->tick_frames = tick_length_after_first;
 }
 
+// Stamp fields by value: packed fields cannot be bound to the references EXPECT_EQ takes.
+int32_t stamp_time(int block) { return block_stamps[block].time; }
+int stamp_row(int block) { return block_stamps[block].row; }
+int stamp_order(int block) { return block_stamps[block].order; }
+
 class BlockRenderTest : public ::testing::Test {
 protected:
     Song song{};
@@ -120,11 +125,11 @@ TEST_F(BlockRenderTest, TicksFallEvery848FramesNeverSkipped) {
 TEST_F(BlockRenderTest, ClockTruncatesEachPiece) {
     ASSERT_TRUE(playback_prepare(&song));
     render_next_block();  // pieces 848 (19.2 ms) and 36 (0.8 ms)
-    EXPECT_EQ(block_stamps[0].time, 19);
+    EXPECT_EQ(stamp_time(0), 19);
     render_next_block();  // pieces 812 (18.4 ms) and 72 (1.6 ms)
-    EXPECT_EQ(block_stamps[1].time, 38);
+    EXPECT_EQ(stamp_time(1), 38);
     render_next_block();  // pieces 776 (17.6 ms) and 108 (2.4 ms)
-    EXPECT_EQ(block_stamps[2].time, 57);
+    EXPECT_EQ(stamp_time(2), 57);
     for (int b = 3; b < block_count; ++b) render_next_block();
     // 88400 frames are 2004.5 ms; each of the 205 pieces loses up to one millisecond.
     EXPECT_LT(song.time_ms, 2004);
@@ -165,10 +170,10 @@ TEST_F(BlockRenderTest, StampsCarryTheLowBitsOfOrderAndRow) {
     ASSERT_TRUE(playback_prepare(&song));
     render_next_block();
     EXPECT_EQ(ticks, 2);
-    EXPECT_EQ(block_stamps[0].row, 2);
-    EXPECT_EQ(block_stamps[0].order, 2);  // order_pos 258
+    EXPECT_EQ(stamp_row(0), 2);
+    EXPECT_EQ(stamp_order(0), 2);  // order_pos 258
     render_next_block();
-    EXPECT_EQ(block_stamps[1].row, 3);
+    EXPECT_EQ(stamp_row(1), 3);
 }
 
 TEST_F(BlockRenderTest, BlocksLandInTheirPlaceOfTheRingAndWrap) {
