@@ -10,7 +10,6 @@
 constexpr int MIXED_VOICES = 64;
 constexpr float LEVEL_SCALE = 1.0f / 255.0f;     // a level L plays at gain L / 255
 constexpr double FRACTION_SCALE = 1.0 / 2147483648.0;  // 31 fraction bits -> [0, 1)
-constexpr uint64_t COUNT_LIMIT = uint64_t{1} << 24;   // distances of 2^24 frames never end a segment
 constexpr int64_t ZERO_STEP_COUNT = 0x017C6F8C;   // a halted voice still counts to its boundary
 
 // Working values of the voice being mixed (the mixer is not reentrant).
@@ -44,10 +43,11 @@ static void store_position(Voice* voice) {
     voice->pos_frac = static_cast<uint32_t>(position);
 }
 
-// Frames until the position reaches the next boundary, or -1 when it lies 2^24 frames or more
-// away: the exact ceiling of distance / step in one 64-bit division. (A quotient of values cut
-// to 24.8 bits can count one frame too many, reading past the boundary, or none before it; a
-// 32-bit count overflows for very long samples near the 100 Hz floor.)
+// Frames until the position reaches the next boundary: the exact ceiling of distance / step in
+// one 64-bit division, for any distance. (A quotient of values cut to 24.8 bits can count one
+// frame too many, reading past the boundary, or none before it; a 32-bit count overflows for long
+// samples near the 100 Hz floor; and a distance left uncounted from 2^24 frames on would let a
+// very high step run past the end of a long sample within one block.)
 static int64_t frames_to_boundary(const Voice* voice) {
     const SampleHeader* sample = voice->sample;
     int64_t distance;
@@ -61,7 +61,6 @@ static int64_t frames_to_boundary(const Voice* voice) {
     }
     // Already beyond the boundary (never in normal play): pass it at once rather than run on.
     if (distance < 0) return 0;
-    if (static_cast<uint64_t>(distance >> 32) >= COUNT_LIMIT) return -1;
     uint64_t speed = static_cast<uint64_t>(step < 0 ? -step : step);
     if (speed == 0) speed = ZERO_STEP_COUNT;
     uint64_t span = static_cast<uint64_t>(distance);
@@ -171,6 +170,17 @@ static void mix_ramp(float* out, int32_t n, Voice* voice, float inc_left, float 
 
 static int64_t reflect(int64_t mirror) { return 2 * mirror - position - 1; }
 
+// Unrolled, ping-pong play is a forward walk around a circle of twice the loop length: the
+// first half moves forward through the loop, the second half backward.
+static void fold_into_loop(Voice* voice, int64_t start, int64_t end) {
+    int64_t length = end - start;
+    int64_t u = position - start;
+    int64_t w = (voice->direction == 1 ? u : 2 * length - 1 - u) % (2 * length);
+    if (w < 0) w += 2 * length;
+    voice->direction = w < length ? 1 : 2;
+    position = start + (w < length ? w : 2 * length - 1 - w);
+}
+
 // Ping-pong: turn at the end passed, and at the other end too if the turn passed that one.
 static void reflect_in_loop(Voice* voice) {
     int64_t start = to_fixed(voice->sample->loop_start);
@@ -190,13 +200,9 @@ static void reflect_in_loop(Voice* voice) {
             voice->direction = 2;
         }
     }
-    // A step longer than the loop can pass both ends again: keep turning until the position is
-    // back between them (a turn at the start lands one unit below it, which is still readable).
-    while (position < start - 1 || position >= end) {
-        bool below = position < start;
-        position = reflect(below ? start : end);
-        voice->direction = below ? 1 : 2;
-    }
+    // A step longer than the loop can pass both ends again (a turn at the start lands one unit
+    // below it, which is still readable): fold the position back between them at once.
+    if (position < start - 1 || position >= end) fold_into_loop(voice, start, end);
     // A turn exactly at frame 0 would land a hair before the data; it starts at frame 0 instead.
     if (position < 0) position = 0;
 }
@@ -234,7 +240,7 @@ static void mix_voice(Voice* voice, float* out, int32_t remaining) {
         int32_t n = remaining;
         bool hit_end = false;
         int64_t count = frames_to_boundary(voice);
-        if (count >= 0 && count <= n) {
+        if (count <= n) {
             n = static_cast<int32_t>(count);
             hit_end = true;
         }

@@ -186,6 +186,19 @@ TEST_F(MixerTest, FractionalStepStopsAfterTheLastFrameBeforeTheEnd) {
     EXPECT_EQ(span[2 * 67], 0.0f);
 }
 
+TEST_F(MixerTest, VeryHighStepStopsAtTheEndOfAVeryLongSample) {
+    TestSample s;
+    const uint32_t length = (1u << 24) + 1000;  // more than 2^24 frames from the start
+    make_sample(s, length, LOOP_NONE, 0, 0, constant_value);
+    Voice& v = steady_voice(&s.header, 255, 30000 * ONE);
+    std::vector<float> span(2 * 884, 0.0f);
+    mix_voices(span.data(), 884);
+    EXPECT_EQ(v.sample, nullptr);
+    const int heard = static_cast<int>((length + 29999) / 30000);  // 560 frames
+    EXPECT_NE(span[2 * (heard - 1)], 0.0f);
+    EXPECT_EQ(span[2 * heard], 0.0f);
+}
+
 TEST_F(MixerTest, VoiceOnDummySampleStopsAtOnce) {
     Voice& v = steady_voice(&dummy_sample, 255, ONE);
     std::vector<float> span(2 * 64, 0.0f);
