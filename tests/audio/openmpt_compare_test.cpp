@@ -85,9 +85,10 @@ std::vector<double> render_ours(const std::string& path, int64_t frames) {
     return mono;
 }
 
+// The reference repeats the song as our renderer does, so both run on past its end.
 std::vector<double> render_openmpt(const std::string& path, int seconds) {
     std::string command = "openmpt123 --quiet --render --force --samplerate 44100 --channels 2 "
-                          "--no-float --filter 2 --dither 0 --end-time " +
+                          "--no-float --filter 2 --dither 0 --repeat -1 --end-time " +
                           std::to_string(seconds) + " '" + path + "' >/dev/null 2>&1";
     if (std::system(command.c_str()) != 0) return {};
     return read_wav_mono(path + ".wav");
