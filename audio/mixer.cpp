@@ -280,9 +280,10 @@ void float_to_pcm16(int16_t* destination, const float* source, int frames) {
     if (frames <= 0 || !destination || !source) return;
     constexpr float ROUNDER = 12582912.0f;  // 1.5 x 2^23: adding it rounds to an integer, ties to even
     for (int k = 0; k < 2 * frames; ++k) {
-        // Clip first so the rounding never sees a value beyond 16 bits (a NaN becomes -32768).
-        float x = source[k] > -32768.0f ? source[k] : -32768.0f;
+        float rounded = (source[k] + ROUNDER) - ROUNDER;  // exact below 2^22; beyond, clipped anyway
+        // Clip to 16 bits (a NaN becomes -32768), so the conversion below is always defined.
+        float x = rounded > -32768.0f ? rounded : -32768.0f;
         x = x < 32767.0f ? x : 32767.0f;
-        destination[k] = static_cast<int16_t>(static_cast<int32_t>((x + ROUNDER) - ROUNDER));
+        destination[k] = static_cast<int16_t>(static_cast<int32_t>(x));
     }
 }

@@ -90,4 +90,18 @@ static void BM_MixVoicesSteady(benchmark::State& state) {
 }
 BENCHMARK(BM_MixVoicesSteady)->Arg(1)->Arg(10)->Arg(32);
 
+// The conversion of one block's span to 16-bit PCM.
+static void BM_FloatToPcm16(benchmark::State& state) {
+    static float span[2 * 884];
+    static int16_t pcm[2 * 884];
+    for (int k = 0; k < 2 * 884; ++k) span[k] = static_cast<float>((k * 7919) % 70000 - 35000) * 0.5f;
+    for (auto _ : state) {
+        float_to_pcm16(pcm, span, 884);
+        benchmark::DoNotOptimize(pcm[0]);
+    }
+    state.counters["values_per_s"] = benchmark::Counter(
+        2 * 884.0 * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_FloatToPcm16);
+
 BENCHMARK_MAIN();
