@@ -32,13 +32,19 @@ start_xvfb() {
     export DISPLAY=":$(head -n1 "$E2E_TMP/display")"
 }
 
-# wait_for_window TITLE [SECONDS]: prints the id of the first viewable top-level window whose
-# title is TITLE.
+# window_line TITLE: the line of `xwininfo -root -tree` for the top-level window titled TITLE.
+window_line() {
+    xwininfo -root -tree 2>/dev/null | grep -F "\"$1\":" | head -n1
+}
+
+# wait_for_window TITLE SIZE [SECONDS]: prints the id of the viewable window titled TITLE whose
+# geometry matches the extended regular expression SIZE (e.g. '1024x768\+0\+0').
 wait_for_window() {
-    local deadline=$((SECONDS + ${2:-10}))
+    local deadline=$((SECONDS + ${3:-10}))
     while [ $SECONDS -le "$deadline" ]; do
-        local id
-        id=$(xwininfo -root -tree 2>/dev/null | awk -v t="\"$1\":" '$2 == t || index($0, t) { print $1; exit }')
+        local line id
+        line=$(xwininfo -root -tree 2>/dev/null | grep -F "\"$1\":" | grep -E " $2 " | head -n1)
+        id=$(echo "$line" | awk '{ print $1 }')
         if [ -n "$id" ] && xwininfo -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable'; then
             echo "$id"
             return 0
@@ -48,9 +54,26 @@ wait_for_window() {
     return 1
 }
 
-# window_gone TITLE: true when no viewable window has that title.
+# wait_for_box CAPTION [SECONDS]: the id of the first viewable window so captioned.
+wait_for_box() {
+    wait_for_window "$1" '[0-9]+x[0-9]+\+[0-9]+\+[0-9]+' "${2:-10}"
+}
+
+# window_gone TITLE: true when no window has that title.
 window_gone() {
-    ! xwininfo -root -tree 2>/dev/null | grep -qF "\"$1\":"
+    [ -z "$(window_line "$1")" ]
+}
+
+# screen_max X Y W H: the brightest channel value (0..1) in that rectangle of the screen.
+screen_max() {
+    import -window root -crop "${3}x${4}+${1}+${2}" "$E2E_TMP/shot.png" &&
+        convert "$E2E_TMP/shot.png" -format '%[fx:maxima]' info:
+}
+
+# Window managers define the decoration hint; this server has none, so define the atom for the
+# program to use, as a desktop would.
+define_decoration_hint() {
+    xprop -root -f _MOTIF_WM_HINTS 32c -set _MOTIF_WM_HINTS 0
 }
 
 # press WINDOW KEY: focuses the window and types KEY (press and release).
@@ -65,16 +88,20 @@ start_demo() {
     DEMO_PID=$!
 }
 
-# wait_exit SECONDS: waits for the demo to end; prints its exit code, or fails on timeout.
+# wait_exit SECONDS: waits for the demo to end and sets EXIT_CODE; false on timeout.
 wait_exit() {
     local deadline
     deadline=$(($(date +%s%N) + $1 * 1000000000))
-    while kill -0 "$DEMO_PID" 2>/dev/null; do
-        [ "$(date +%s%N)" -lt "$deadline" ] || fail "demo still running after $1 s"
+    while kill -0 "$DEMO_PID" 2>/dev/null && ! demo_finished; do
+        [ "$(date +%s%N)" -lt "$deadline" ] || return 1
         sleep 0.02
     done
     wait "$DEMO_PID"
-    local code=$?
+    EXIT_CODE=$?
     DEMO_PID=
-    echo "$code"
+}
+
+# demo_finished: true once the demo process is a zombie waiting to be reaped.
+demo_finished() {
+    [ "$(ps -o stat= -p "$DEMO_PID" 2>/dev/null | cut -c1)" = Z ]
 }
