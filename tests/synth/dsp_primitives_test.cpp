@@ -7,57 +7,41 @@
 
 #include "synth/dsp.h"
 
-TEST(SynthRandom, ReproducesTheClassicSequenceAfterSeedZero) {
+TEST(SynthRandom, ReproducesTheClassicSequenceAfterSeedZeroAndMapsItOntoARange) {
     synth_srand(0);
-    const int expected[] = {38, 7719, 21238, 2437, 8855};
-    for (int value : expected) EXPECT_EQ(synth_rand(), value);
-}
-
-TEST(SynthRandom, RandRangeMapsTheDrawOntoTheRange) {
+    for (int value : {38, 7719, 21238, 2437, 8855}) EXPECT_EQ(synth_rand(), value);
     synth_srand(0);
     EXPECT_DOUBLE_EQ(rand_range(-1.0, 1.0), -1.0 + 38 * 2.0 / 32767.0);
     EXPECT_DOUBLE_EQ(rand_range(5.0, 5.0), 5.0);
 }
 
-TEST(DspCurves, IntegerPowersAndSmoothstep) {
-    EXPECT_EQ(pow_int(2.0, 6), 64.0);
-    EXPECT_EQ(pow_int(-0.5, 5), -0.03125);
-    EXPECT_EQ(pow_int(2.0, -2), 0.25);
-    EXPECT_EQ(pow_int(7.0, 0), 1.0);
-    EXPECT_EQ(smoothstep(-1.0), 0.0);
-    EXPECT_EQ(smoothstep(2.0), 1.0);
-    EXPECT_EQ(smoothstep(0.5), 0.5);
-}
-
-TEST(DspCurves, LogarithmicScalesAndTheirZeroTests) {
-    EXPECT_EQ(lin_to_log9(1.0), 1.0);
-    EXPECT_EQ(lin_to_log9(4.0), 1.0);
-    EXPECT_EQ(lin_to_log9(0.0), 0.0);
-    EXPECT_EQ(lin_to_log9(std::exp(-10.0)), 0.0);
+TEST(DspCurves, PowersSmoothstepLogarithmicScalesAndClips) {
+    struct Case { double got, want; const char* what; };
+    const Case cases[] = {
+        {pow_int(2.0, 6), 64.0, "pow 2^6"},           {pow_int(-0.5, 5), -0.03125, "odd power keeps sign"},
+        {pow_int(2.0, -2), 0.25, "negative power"},     {pow_int(7.0, 0), 1.0, "zeroth power"},
+        {smoothstep(-1.0), 0.0, "smoothstep below"},    {smoothstep(2.0), 1.0, "smoothstep above"},
+        {lin_to_log9(4.0), 1.0, "log9 clamps above"},
+        {lin_to_log9(0.0), 0.0, "log9 of zero"},        {lin_to_log9(std::exp(-10.0)), 0.0, "log9 clamps below"},
+        {log9_to_lin(0.0), 0.0, "exact 0 is silence"},  {log9_to_lin(-1.0), std::exp(-18.0), "only exact 0 is silent"},
+        {log6_to_lin(-1.0), 0.0, "log6 bottom"},        {log6_to_lin(1.0), 1.0, "log6 top"},
+        {hard_clip(1.5), 1.0, "clip above"},            {hard_clip(-2.0), -1.0, "clip below"},
+        {hard_clip(0.25), 0.25, "clip passes"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.got, c.want) << c.what;
     EXPECT_NEAR(lin_to_log6(std::exp(-3.0)), 0.5, 1e-15);
-    EXPECT_EQ(log9_to_lin(0.0), 0.0);
-    EXPECT_EQ(log9_to_lin(-1.0), std::exp(-18.0));  // only an exact 0 is silence
-    EXPECT_EQ(log6_to_lin(-1.0), 0.0);
-    EXPECT_EQ(log6_to_lin(1.0), 1.0);
     EXPECT_GT(log6_to_lin(1.5), 1.0);
     EXPECT_NEAR(log6_to_lin_signed(lin_to_log6_signed(-0.3)), -0.3, 1e-15);
-    EXPECT_EQ(hard_clip(1.5), 1.0);
-    EXPECT_EQ(hard_clip(-2.0), -1.0);
-    EXPECT_EQ(hard_clip(0.25), 0.25);
 }
 
-TEST(DspReads, WrappedTableReadInterpolatesAcrossTheEnd) {
+TEST(DspReads, TableReadsWrapOrFallSilentAtTheEndsAndDelayReadsClamp) {
     std::vector<double> table(128, 0.0);
-    table[127] = 2.0;
-    table[0] = 4.0;
-    table[1] = 8.0;
+    table[127] = 2.0, table[0] = 4.0, table[1] = 8.0;
     EXPECT_EQ(table_read_wrap(128, -0.5, table.data()), 3.0);
     EXPECT_EQ(table_read_wrap(128, 128.0, table.data()), 4.0);
     EXPECT_EQ(table_read_wrap(128, 0.25, table.data()), 5.0);
     EXPECT_EQ(table_read_wrap(128, NAN, table.data()), 4.0);
-}
 
-TEST(DspReads, LinearReadIsSilentBeyondBothEnds) {
     const double buffer[] = {1.0, 3.0, 5.0};
     EXPECT_EQ(table_read_linear(2.0, 3, buffer), 5.0);
     EXPECT_EQ(table_read_linear(2.0 + 1e-9, 3, buffer), 0.0);
@@ -65,9 +49,7 @@ TEST(DspReads, LinearReadIsSilentBeyondBothEnds) {
     EXPECT_EQ(table_read_linear(1.5, 3, buffer), 4.0);
     EXPECT_EQ(table_read_linear(NAN, 3, buffer), 0.0);
     EXPECT_EQ(table_read_linear(0.0, 0, buffer), 0.0);
-}
 
-TEST(DspReads, DelayReadClampsTheDelay) {
     std::vector<double> line(DELAY_LINE_LENGTH, 0.0);
     for (int k = 0; k < 20; k++) line[k] = k;
     delay_lines[0] = line.data();
@@ -79,17 +61,14 @@ TEST(DspReads, DelayReadClampsTheDelay) {
     delay_pos = 0;
 }
 
-TEST(DspOscillators, PhaseAdvanceWrapsBothWays) {
+TEST(DspOscillators, PhaseAdvanceWrapsBothWaysAndEnvelopeSegments) {
     phases[0] = 0.0;
     phase_advance(-4410.0);
     EXPECT_NEAR(phases[0], 0.9, 1e-12);
     phase_advance(8820.0);
     EXPECT_NEAR(phases[0], 0.1, 1e-12);
-    EXPECT_GE(phases[0], 0.0);
     phases[0] = 0.0;
-}
 
-TEST(DspOscillators, EnvelopeSegments) {
     EXPECT_EQ(attack_decay_envelope(0, 0, 1, 0.5, 10000), 0.5);
     EXPECT_EQ(attack_decay_envelope(10, 0, 1, 2, 441), 1.0);
     EXPECT_EQ(attack_decay_envelope(10, 10, 0.5, 1, 661.5), 0.75);
@@ -98,42 +77,30 @@ TEST(DspOscillators, EnvelopeSegments) {
     EXPECT_EQ(attack_decay_envelope(0, 0, 0, 0, 0), 0.0);
 }
 
-TEST(DspOscillators, AdditiveTableOfOneSineHarmonic) {
+TEST(DspOscillators, AdditiveTableStartsAtPhaseOneEighthAndClampsOnlyTheRunningSum) {
     HarmonicPair pairs[HARMONIC_COUNT] = {};
+    double table[CYCLE_TABLE_LENGTH];
     pairs[1] = HarmonicPair{0.0, 1.0};
-    double table[CYCLE_TABLE_LENGTH];
     additive_table_build(pairs, table);
-    for (int k = 0; k < CYCLE_TABLE_LENGTH; k++) {
-        EXPECT_NEAR(table[k], std::sin(2 * PI * (k + 1) / 128.0), 1e-12) << k;
-    }
-}
+    for (int k = 0; k < CYCLE_TABLE_LENGTH; k++) ASSERT_NEAR(table[k], std::sin(2 * PI * (k + 1) / 128.0), 1e-12) << k;
 
-TEST(DspOscillators, AdditiveTableClampsOnlyTheRunningSum) {
-    HarmonicPair pairs[HARMONIC_COUNT] = {};
+    pairs[1] = HarmonicPair{};
     pairs[63] = HarmonicPair{0.0, 3.0};  // at entry 95, harmonic 63 is at a quarter turn
-    double table[CYCLE_TABLE_LENGTH];
     additive_table_build(pairs, table);
     EXPECT_NEAR(table[95], 3.0, 1e-12);  // the last harmonic's sum is stored unclamped
-    pairs[1] = HarmonicPair{0.0, 3.0};  // -3 at entry 95, clamped to -1 before harmonic 2
+    pairs[1] = HarmonicPair{0.0, 3.0};   // -3 at entry 95, clamped to -1 before harmonic 2
     additive_table_build(pairs, table);
     EXPECT_NEAR(table[95], 2.0, 1e-12);
 }
 
-TEST(DspFilters, HighpassAtCutoffZeroPassesItsInputFromRest) {
+TEST(DspFilters, ExtremeCornersPassTheInputAndTheLowpassSettlesUntilReset) {
     filters_reset();
     EXPECT_EQ(highpass2(5, 0.75, 0.0, 0.0), 0.75);
     filters_reset();
     EXPECT_EQ(highpass2(5, -0.3, -2.0, 0.5), -0.3);
-}
-
-TEST(DspFilters, LowpassAtFullCutoffPassesItsInputEssentially) {
     filters_reset();
     EXPECT_NEAR(lowpass2(3, 0.5, 1.5, 0.0), 0.5, 1e-12);
     EXPECT_NEAR(lowpass2(3, -0.25, 1.0, 0.0), -0.25, 1e-12);
-}
-
-TEST(DspFilters, LowpassSettlesOnDcAndResetClearsMemory) {
-    filters_reset();
     double y = 0.0;
     for (int i = 0; i < 20000; i++) y = lowpass2(7, 1.0, 0.01, 0.0);
     EXPECT_NEAR(y, 1.0, 1e-9);
@@ -142,51 +109,36 @@ TEST(DspFilters, LowpassSettlesOnDcAndResetClearsMemory) {
     EXPECT_EQ(filter_state[7].y1, 0.0);
 }
 
-TEST(DspBreakpoints, LinearLookupAtAndBeyondBreakpoints) {
-    const double xs[] = {0.2, 0.5, 1.0};
-    const double ys[] = {1.0, -1.0, 3.0};
+TEST(DspBreakpoints, LinearAndSmoothLookupsAtAndBeyondBreakpoints) {
+    const double xs[] = {0.2, 0.5, 1.0}, ys[] = {1.0, -1.0, 3.0};
     EXPECT_EQ(curve_linear(0.5, ys, xs, 3), -1.0);
     EXPECT_EQ(curve_linear(0.0, ys, xs, 3), 1.0);
     EXPECT_EQ(curve_linear(2.0, ys, xs, 3), 3.0);
     EXPECT_EQ(curve_linear(0.75, ys, xs, 3), 1.0);
     EXPECT_EQ(curve_linear(0.75, ys, xs, 0), 1.0);
     EXPECT_EQ(curve_linear_odd(-0.75, ys, xs, 3), -1.0);
-}
 
-TEST(DspBreakpoints, SmoothLookupHoldsBreakpointsAndTwoPointLists) {
-    const double xs2[] = {0.0, 1.0};
-    const double ys2[] = {0.25, 0.75};
+    const double xs2[] = {0.0, 1.0}, ys2[] = {0.25, 0.75};
     EXPECT_EQ(curve_smooth(0.6, ys2, xs2, 2), 0.25);
     EXPECT_EQ(curve_smooth(1.0, ys2, xs2, 2), 0.25);
     EXPECT_EQ(curve_smooth(1.5, ys2, xs2, 2), 0.75);
-    const double xs[] = {0.0, 0.3, 0.7, 1.0};
-    const double ys[] = {0.0, 1.0, -0.5, 0.0};
-    for (int k = 0; k < 4; k++) EXPECT_NEAR(curve_smooth(xs[k], ys, xs, 4), ys[k], 1e-12) << k;
-    double mid = curve_smooth(0.5, ys, xs, 4);
-    EXPECT_GT(mid, -0.5);
-    EXPECT_LT(mid, 1.0);
+    const double xs4[] = {0.0, 0.3, 0.7, 1.0}, ys4[] = {0.0, 1.0, -0.5, 0.0};
+    for (int k = 0; k < 4; k++) EXPECT_NEAR(curve_smooth(xs4[k], ys4, xs4, 4), ys4[k], 1e-12) << k;
 }
 
-TEST(DspWalks, BoundedWalkStaysInRange) {
+TEST(DspWalks, BoundedWalkStaysInRangeAndWrappedWalkWraps) {
     synth_srand(0);
     walk_counters[4] = 0;
     for (int i = 0; i < 20000; i++) {
         double w = walk_bounded(4, 7);
-        ASSERT_GE(w, 0.0);
-        ASSERT_LE(w, 1.0);
-        ASSERT_GE(walk_counters[4], 0);
-        ASSERT_LE(walk_counters[4], 7);
+        ASSERT_TRUE(w >= 0.0 && w <= 1.0 && walk_counters[4] >= 0 && walk_counters[4] <= 7) << i;
     }
-}
-
-TEST(DspWalks, WrappedWalkWrapsBelowZero) {
-    synth_srand(0);  // first draw 38: a step down
+    synth_srand(0);  // first draw 38: a step down, wrapping below zero
     walk_counters[2] = 0;
     EXPECT_EQ(walk_wrapped(2, 10), 0.9);
     for (int i = 0; i < 20000; i++) {
         double w = walk_wrapped(2, 10);
-        ASSERT_GE(w, 0.0);
-        ASSERT_LT(w, 1.0);
+        ASSERT_TRUE(w >= 0.0 && w < 1.0) << i;
     }
     EXPECT_EQ(walk_wrapped(2, 0), 0.0);  // an empty range stays at 0
 }

@@ -1,14 +1,17 @@
-// Shared helpers for the synthesizer tests: small programs built step by step, and a fixture that
-// gives every test fresh empty sample slots.
+// Shared helpers for the synthesizer tests: small programs built step by step, slots seeded with
+// exact samples, and a fixture that gives every test fresh empty sample slots.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
-#include <initializer_list>
+#include <cstdlib>
 #include <vector>
 
 #include "synth/synth.h"
+#include "synth/synth_state.h"
 
 // Accumulates steps and pool entries in decode order, then hands out a SynthProgram over them.
 struct ProgramBuilder {
@@ -16,23 +19,21 @@ struct ProgramBuilder {
     std::vector<float> floats;
     std::vector<int32_t> ints;
 
-    ProgramBuilder& step(int opcode, int slot, std::initializer_list<float> fs = {},
-                         std::initializer_list<int> bs = {}) {
+    ProgramBuilder& step(int opcode, int slot, const std::vector<float>& fs = {},
+                         const std::vector<int>& bs = {}) {
         opcodes.push_back(static_cast<uint8_t>(opcode));
         slots.push_back(static_cast<uint8_t>(slot));
-        floats.insert(floats.end(), fs.begin(), fs.end());
-        for (int b : bs) bytes.push_back(static_cast<uint8_t>(b));
-        return *this;
+        return curve(fs).extra_bytes(bs);
     }
-    ProgramBuilder& curve(std::initializer_list<float> points) {
+    ProgramBuilder& curve(const std::vector<float>& points) {
         floats.insert(floats.end(), points.begin(), points.end());
         return *this;
     }
-    ProgramBuilder& extra_bytes(std::initializer_list<int> bs) {
+    ProgramBuilder& extra_bytes(const std::vector<int>& bs) {
         for (int b : bs) bytes.push_back(static_cast<uint8_t>(b));
         return *this;
     }
-    ProgramBuilder& extra_ints(std::initializer_list<int32_t> is) {
+    ProgramBuilder& extra_ints(const std::vector<int32_t>& is) {
         ints.insert(ints.end(), is.begin(), is.end());
         return *this;
     }
@@ -43,6 +44,37 @@ struct ProgramBuilder {
                             static_cast<int32_t>(ints.size())};
     }
 };
+
+// Replaces `slot`'s content with `samples`, allocated the way the driver allocates slots (one spare
+// zero sample) or, with `spare` 0, exactly, so that a read past the end is an ASan error.
+inline void load_slot(int slot, const std::vector<double>& samples, size_t spare = 1) {
+    std::free(slot_data[slot]);
+    slot_data[slot] = static_cast<double*>(std::calloc(samples.size() + spare, sizeof(double)));
+    std::copy(samples.begin(), samples.end(), slot_data[slot]);
+    slot_length[slot] = static_cast<int32_t>(samples.size());
+}
+
+inline std::vector<double> constant_samples(int count, double value) {
+    return std::vector<double>(static_cast<size_t>(count), value);
+}
+
+// The phase of a note at `hz` for each of `count` samples, accumulated and wrapped as an oscillator does.
+inline std::vector<double> note_phases(size_t count, double hz) {
+    std::vector<double> phases(count);
+    double phase = 0.0;
+    for (double& p : phases) {
+        p = phase;
+        phase = phase + hz / 44100.0;
+        phase -= std::floor(phase);
+    }
+    return phases;
+}
+
+inline double peak(const std::vector<double>& samples, size_t from = 0, size_t margin = 0) {
+    double top = 0.0;
+    for (size_t k = from; k + margin < samples.size(); ++k) top = std::fmax(top, std::fabs(samples[k]));
+    return top;
+}
 
 class SynthSlots : public ::testing::Test {
 protected:
