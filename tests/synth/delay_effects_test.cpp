@@ -16,75 +16,55 @@ static std::vector<double> impulse(int count) {
     return samples;
 }
 
-// Appends a comb reverb (the shipped settings with wet mix `wet`) or a delay network step on slot 1.
-static ProgramBuilder& comb_reverb(ProgramBuilder& p, float wet) {
-    return p.step(84, 1, {34.264f, 30.799f, 23.869f, 1000, 57.511f, 0.944f, 0.622f, 281, wet});
-}
-static ProgramBuilder delay_network(int invert) {
-    return ProgramBuilder().step(94, 1, {0, 1, 0, 0, 100, 1}, {invert});
+// Appends to `p` the shipped chorus (0), flanger (1) or comb reverb at wet mix `wet` (2), or a
+// delay network (3), on slot 1.
+static ProgramBuilder& add_effect(ProgramBuilder& p, int which, float wet = 0.084f) {
+    if (which == 0) return p.step(82, 1, {19.709f, 10, 0, 250, 0, 0.5f}, {3});
+    if (which == 1) return p.step(83, 1, {0.24f, 2.52f, 15.5f, 0, 0.468f});
+    if (which == 2) return p.step(84, 1, {34.264f, 30.799f, 23.869f, 1000, 57.511f, 0.944f, 0.622f, 281, wet});
+    return p.step(94, 1, {0.7f, 1.3f, 0.2f, 0.4f, 700, 1}, {0});
 }
 
 TEST_F(DelayEffects, SilenceStaysSilentAndResultsDoNotDependOnTheStartingDelayPosition) {
-    // The shipped chorus and flanger, a shipped comb reverb and a delay network.
-    auto add_effect = [](ProgramBuilder& p, int which) -> ProgramBuilder& {
-        if (which == 0) return p.step(82, 1, {19.709f, 10, 0, 250, 0, 0.5f}, {3});
-        if (which == 1) return p.step(83, 1, {0.24f, 2.52f, 15.5f, 0, 0.468f});
-        if (which == 2) return comb_reverb(p, 0.084f);
-        return p.step(94, 1, {0.7f, 1.3f, 0.2f, 0.4f, 700, 1}, {0});
-    };
     std::vector<double> input(6000);
     for (size_t k = 0; k < input.size(); ++k) input[k] = std::sin(0.05 * k) * std::exp(-0.0005 * k);
     for (int which = 0; which < 4; ++which) {
         SCOPED_TRACE(which);
         ProgramBuilder alone;
-        load_slot(1, constant_samples(3000, 0.0));
-        render(add_effect(alone, which));
-        ASSERT_EQ(slot(1), constant_samples(3000, 0.0));
+        EXPECT_EQ(run(add_effect(alone, which), constant_samples(3000, 0.0)), constant_samples(3000, 0.0));
         // A copy step in front moves delay_pos on by its length before the effect starts, so the
         // two runs start 88000 positions apart and at least one wraps past the end of the lines.
         std::vector<double> results[2];
-        const int lead_lengths[2] = {1000, 89000};
-        for (int run = 0; run < 2; ++run) {
-            load_slot(3, constant_samples(lead_lengths[run], 0.0));
-            load_slot(1, input);
+        for (int run_index = 0; run_index < 2; ++run_index) {
+            load_slot(3, constant_samples(run_index == 0 ? 1000 : 89000, 0.0));
             ProgramBuilder p;
-            render(add_effect(p.step(8, 2, {}, {3}), which));
-            results[run] = slot(1);
+            results[run_index] = run(add_effect(p.step(8, 2, {}, {3}), which), input);
         }
         // Equal up to rounding: a fractional delay's read position delay_pos - d rounds
         // differently at different magnitudes of delay_pos.
-        ASSERT_EQ(results[0].size(), results[1].size());
-        for (size_t k = 0; k < results[0].size(); ++k) ASSERT_NEAR(results[0][k], results[1][k], 1e-9) << k;
+        expect_samples(results[1], results[0], 1e-9);
     }
 }
 
 TEST_F(DelayEffects, ChorusVoicesEchoAfterSpacingPlusOneAndFeedBack) {
     // One voice, no wobble, 10 ms spacing (441 samples): the voice reads 442 samples back.
-    load_slot(1, impulse(1000));
-    render(ProgramBuilder().step(82, 1, {0, 10, 0, 1, 0.5f, 1}, {1}));
-    std::vector<double> out = slot(1);
-    for (int k = 0; k < 442; ++k) ASSERT_EQ(out[k], 0.0) << k;  // fully wet: nothing before
-    EXPECT_NEAR(out[442], 1.0, 0.003);                            // high-passed at 22 Hz
-    EXPECT_NEAR(out[884] - out[883], 0.5, 0.01);                  // fed back at half level
+    std::vector<double> out = run(ProgramBuilder().step(82, 1, {0, 10, 0, 1, 0.5f, 1}, {1}), impulse(1000));
+    expect_samples(std::vector<double>(out.begin(), out.begin() + 442), constant_samples(442, 0.0));  // fully wet
+    EXPECT_NEAR(out[442], 1.0, 0.003);            // high-passed at 22 Hz
+    EXPECT_NEAR(out[884] - out[883], 0.5, 0.01);  // fed back at half level
     // Two voices at 442 and 883 samples, each at half level.
-    load_slot(1, impulse(1000));
-    render(ProgramBuilder().step(82, 1, {0, 10, 0, 1, 0, 1}, {2}));
-    out = slot(1);
+    out = run(ProgramBuilder().step(82, 1, {0, 10, 0, 1, 0, 1}, {2}), impulse(1000));
     EXPECT_NEAR(out[442], 0.5, 0.003);
     EXPECT_NEAR(out[883] - out[882], 0.5, 0.003);
 }
 
 TEST_F(DelayEffects, FlangerWithEqualDelaysIsAFixedEchoAndWithoutMixOnlyTheInput) {
     // 10 ms both ways: an echo 441 samples on, fed back at half level; mix 1 is half dry, half wet.
-    load_slot(1, impulse(1000));
-    render(ProgramBuilder().step(83, 1, {5, 10, 10, 0.5f, 1}));
-    std::vector<double> out = slot(1);
+    std::vector<double> out = run(ProgramBuilder().step(83, 1, {5, 10, 10, 0.5f, 1}), impulse(1000));
     EXPECT_NEAR(out[0], 0.5, 0.003);
     EXPECT_NEAR(out[441] - out[440], 0.5, 0.003);
     EXPECT_NEAR(out[882] - out[881], 0.25, 0.003);
-    load_slot(1, impulse(1000));
-    render(ProgramBuilder().step(83, 1, {5, 10, 10, 0, 0}));
-    out = slot(1);
+    out = run(ProgramBuilder().step(83, 1, {5, 10, 10, 0, 0}), impulse(1000));
     EXPECT_NEAR(out[0], 1.0, 0.003);  // high-passed at 22.05 Hz
     EXPECT_NEAR(out[441] - out[440], 0.0, 1e-4);
 }
@@ -92,23 +72,17 @@ TEST_F(DelayEffects, FlangerWithEqualDelaysIsAFixedEchoAndWithoutMixOnlyTheInput
 TEST_F(DelayEffects, CombReverbAtMixZeroPassesTheInputAndAtMixOneLeavesATail) {
     std::vector<double> input(8000, 0.0);
     for (size_t k = 0; k < 200; ++k) input[k] = std::sin(0.3 * k);
-    for (float wet : {0.0f, 1.0f}) {
-        load_slot(1, input);
-        ProgramBuilder p;
-        render(comb_reverb(p, wet));
-        if (wet == 0.0f) EXPECT_EQ(slot(1), input);
-        else EXPECT_GT(peak(slot(1), 6000), 1e-4);
-    }
+    ProgramBuilder dry, wet;
+    EXPECT_EQ(run(add_effect(dry, 2, 0.0f), input), input);
+    EXPECT_GT(peak(run(add_effect(wet, 2, 1.0f), input), 6000), 1e-4);
 }
 
 TEST_F(DelayEffects, DelayNetworkReadsItsOwnWritesOneSampleLaterAndMayInvertTheRing) {
     for (int invert : {0, 1}) {
         // No spread, growth 1, size 100, fully wet. The input reaches line 8 after delay_pos has
         // advanced, so its first tap (0.22 x 100 = 22 samples) sounds at sample 23, not 22.
-        load_slot(1, impulse(300));
-        render(delay_network(invert));
-        const std::vector<double> out = slot(1);
-        for (int k = 0; k < 23; ++k) ASSERT_EQ(out[k], 0.0) << k;
+        const std::vector<double> out = run(ProgramBuilder().step(94, 1, {0, 1, 0, 0, 100, 1}, {invert}), impulse(300));
+        EXPECT_EQ(std::vector<double>(out.begin(), out.begin() + 23), constant_samples(23, 0.0));
         EXPECT_NEAR(out[23], 0.1 * 0.2, 1e-4);  // the input taps keep their sign
         // That tap lands in A7, which line 7 hands to A1 100 + 1 samples later, at gain q; a first
         // byte of 1 inverts the ring's first tap.

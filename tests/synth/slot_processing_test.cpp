@@ -32,13 +32,10 @@ TEST_F(SlotProcessing, WholeSlotTransformsGiveTheirExactSamples) {
         {"varispeed at 1 plays at double speed", ProgramBuilder().step(24, 1, {1}, {0, 2}).curve({0, 1, 1, 1}),
          {0, 0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7}, {0, 0.2, 0.4, 0.6, 0, 0, 0, 0}},
     };
+    load_slot(2, {1.0, 2.0, 3.0});
     for (const Case& c : cases) {
-        load_slot(1, c.input);
-        load_slot(2, {1.0, 2.0, 3.0});
-        render(c.program);
-        const std::vector<double> out = slot(1);
-        ASSERT_EQ(out.size(), c.expected.size()) << c.what;
-        for (size_t k = 0; k < out.size(); ++k) EXPECT_NEAR(out[k], c.expected[k], 1e-15) << c.what << " " << k;
+        SCOPED_TRACE(c.what);
+        expect_samples(run(c.program, c.input), c.expected, 1e-15);
     }
 }
 
@@ -52,53 +49,38 @@ TEST_F(SlotProcessing, MixSumsScaledSlotsOverTheLongestAndSkipsZeroBytes) {
     EXPECT_EQ(synth_slot_length(3), 0);
 }
 
-// One channel at tempo 11025 with `ticks` ticks per row: rows of 10 x ticks samples, slot 2 a ramp.
-static ProgramBuilder sequence(int ticks, const std::vector<int>& cells) {
-    const int rows = static_cast<int>(cells.size() / 5);
-    return ProgramBuilder().step(7, 1, {}, {1, rows, ticks}).extra_bytes(cells).extra_ints({11025});
-}
-
-TEST_F(SlotProcessing, SequencerFadesRetriggersSilencesAndRampsVolumes) {
-    load_slot(2, ramp(40, 0.01));
-    render(sequence(1, {48, 2, 0, 0, 0, 48, 2, 0, 0, 0, 0, 0, 0, 0, 0}));
-    std::vector<double> out = slot(1);
-    ASSERT_EQ(out.size(), 30u);
-    for (int j = 0; j < 10; ++j) {
-        EXPECT_NEAR(out[j], (1.0 - j / 10.0) * (j * 0.01), 1e-15) << j;  // no volume: fades to the next note
-        EXPECT_NEAR(out[10 + j], j * 0.01, 1e-15) << j;                   // restarted, full volume
-        EXPECT_NEAR(out[20 + j], (10 + j) * 0.01, 1e-15) << j;            // an empty row plays on
+TEST_F(SlotProcessing, SequencerFadesRetriggersSilencesRampsVolumesAndTransposes) {
+    load_slot(2, ramp(30, 0.01));  // played once, never looped
+    struct Case { const char* what; int ticks; std::vector<int> cells; std::vector<double> expected; };
+    std::vector<Case> cases = {
+        // No volume: fades out towards the next note, which restarts at full volume; an empty row plays on.
+        {"fade and retrigger", 1, {48, 2, 0, 0, 0, 48, 2, 0, 0, 0, 0, 0, 0, 0, 0}, {}},
+        // Volume 50/99 gliding to the next row's 1, which changes the volume without a restart.
+        {"volume ramp", 1, {48, 2, 51, 0, 0, 0, 0, 100, 0, 0, 0, 0, 0, 0, 0}, {}},
+        {"slot byte 0 silences", 1, {48, 2, 0, 0, 0, 50, 0, 0, 0, 0}, {}},
+        {"note 60 at double speed, once", 2, {60, 2, 0, 0, 0}, {}},
+        {"note 36 at half speed", 2, {36, 2, 0, 0, 0}, {}},
+    };
+    for (int j = 0; j < 30; ++j) {
+        const double r = j * 0.01, frac = (j % 10) / 10.0;
+        cases[0].expected.push_back(j < 10 ? (1.0 - frac) * r : (j - 10) * 0.01);
+        cases[1].expected.push_back(j < 10 ? ((1.0 - frac) * 50.0 / 99.0 + frac) * r : r);
+        if (j < 20) cases[2].expected.push_back(j < 10 ? (1.0 - frac) * r : 0.0);
+        if (j < 20) cases[3].expected.push_back(j < 15 ? 2 * r : 0.0);
+        if (j < 20) cases[4].expected.push_back(j * 0.005);
     }
-    // Volume 50/99 gliding to the next row's 1, which changes the volume without a restart.
-    render(sequence(1, {48, 2, 51, 0, 0, 0, 0, 100, 0, 0, 0, 0, 0, 0, 0}));
-    out = slot(1);
-    for (int j = 0; j < 10; ++j) {
-        EXPECT_NEAR(out[j], ((1.0 - j / 10.0) * 50.0 / 99.0 + j / 10.0) * (j * 0.01), 1e-15) << j;
-        EXPECT_NEAR(out[10 + j], (10 + j) * 0.01, 1e-15) << j;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        render(ProgramBuilder().step(7, 1, {}, {1, static_cast<int>(c.cells.size() / 5), c.ticks})
+                   .extra_bytes(c.cells).extra_ints({11025}));  // rows of 10 x ticks samples
+        expect_samples(slot(1), c.expected, 1e-15);
     }
-    // Slot byte 0 silences the channel.
-    render(sequence(1, {48, 2, 0, 0, 0, 50, 0, 0, 0, 0}));
-    out = slot(1);
-    ASSERT_EQ(out.size(), 20u);
-    EXPECT_NEAR(out[9], 0.1 * 0.09, 1e-15);
-    for (int j = 10; j < 20; ++j) EXPECT_EQ(out[j], 0.0) << j;
-}
-
-TEST_F(SlotProcessing, SequencerNoteSixtyPlaysAtDoubleSpeedOnceAndThirtySixAtHalf) {
-    load_slot(2, ramp(30, 0.01));
-    render(sequence(2, {60, 2, 0, 0, 0}));
-    std::vector<double> out = slot(1);
-    ASSERT_EQ(out.size(), 20u);
-    for (int i = 0; i < 20; ++i) EXPECT_NEAR(out[i], i < 15 ? 2 * i * 0.01 : 0.0, 1e-15) << i;  // no looping
-    render(sequence(2, {36, 2, 0, 0, 0}));
-    out = slot(1);
-    for (int i = 0; i < 20; ++i) EXPECT_NEAR(out[i], i * 0.005, 1e-15) << i;
 }
 
 TEST_F(SlotProcessing, EqualiserGainsSetTheLevelOfTheirRegions) {
     // Gain 200 passes 0.99 of the input, clipped to +-1.
-    load_slot(1, {0.5, -0.25, 1.2, 0.1, -0.7});
-    render(ProgramBuilder().step(15, 1, {200, 200, 200, 200, 200, 200, 200, 200, 200, 200}));
-    EXPECT_EQ(slot(1), (std::vector<double>{0.99 * 0.5, 0.99 * -0.25, 1.0, 0.99 * 0.1, 0.99 * -0.7}));
+    EXPECT_EQ(run(ProgramBuilder().step(15, 1, std::vector<float>(10, 200)), {0.5, -0.25, 1.2, 0.1, -0.7}),
+              (std::vector<double>{0.99 * 0.5, 0.99 * -0.25, 1.0, 0.99 * 0.1, 0.99 * -0.7}));
     // Sines at 0.5, peak away from the filter's run-in. Gain 100 gives 10^-1 - 0.01 = 0.09.
     struct Case { std::vector<float> gains; double hz, level, tolerance; };
     const std::vector<float> top_muted{200, 200, 200, 200, 200, 200, 200, 200, 200, 0};
@@ -109,9 +91,8 @@ TEST_F(SlotProcessing, EqualiserGainsSetTheLevelOfTheirRegions) {
     for (const Case& c : cases) {
         std::vector<double> sine(3000);
         for (size_t k = 0; k < sine.size(); ++k) sine[k] = 0.5 * std::sin(2.0 * M_PI * c.hz * k / 44100.0);
-        load_slot(1, sine);
-        render(ProgramBuilder().step(15, 1, c.gains));
-        EXPECT_NEAR(peak(slot(1), 500, 500), 0.5 * c.level, 0.5 * c.tolerance) << c.hz << " Hz, gain[7] " << c.gains[7];
+        EXPECT_NEAR(peak(run(ProgramBuilder().step(15, 1, c.gains), sine), 500, 500), 0.5 * c.level, 0.5 * c.tolerance)
+            << c.hz << " Hz, gain[7] " << c.gains[7];
     }
 }
 
@@ -122,30 +103,22 @@ static ProgramBuilder cross_modulation(float position_depth, float ring_depth, f
 }
 
 TEST_F(SlotProcessing, CrossModulatorShiftsOneSampleEarlierRingModulatesBendsAndShapes) {
-    load_slot(1, {0.1, 0.2, 0.3, 0.4});
     load_slot(2, {5.0, -5.0, 5.0, 5.0});
-    render(cross_modulation(0, 0, 0));
-    EXPECT_EQ(slot(1), (std::vector<double>{0.2, 0.3, 0.4, 0.0}));
-    load_slot(1, {0.1, 0.2, 0.3, 0.4});
+    EXPECT_EQ(run(cross_modulation(0, 0, 0), {0.1, 0.2, 0.3, 0.4}), (std::vector<double>{0.2, 0.3, 0.4, 0.0}));
     load_slot(2, {1.0, -1.0, 0.5, 2.0});
-    render(cross_modulation(0, 1, 0));
-    EXPECT_EQ(slot(1), (std::vector<double>{0.2, -0.3, 0.2, 0.0}));
+    EXPECT_EQ(run(cross_modulation(0, 1, 0), {0.1, 0.2, 0.3, 0.4}), (std::vector<double>{0.2, -0.3, 0.2, 0.0}));
 
     // A constant modulator of 1 at depth 0.25 advances the read position by 1 + 5 x A, where the
     // position envelope amount 0.3 gives A = 0.7 + 0.3 x env, and env rises over 44.1 samples.
-    load_slot(1, ramp(20, 1.0));
     load_slot(2, constant_samples(20, 1.0));
-    render(cross_modulation(0.25f, 0, 0));
-    const std::vector<double> bent = slot(1);
+    const std::vector<double> bent = run(cross_modulation(0.25f, 0, 0), ramp(20, 1.0));
     double position = 0.0;
     for (int t = 0; t < 5; ++t) {
         position += 1.0 + 5.0 * (0.7 + 0.3 * (t / 44.1));
         EXPECT_NEAR(bent[t], position <= 19.0 ? position : 0.0, 1e-6) << t;  // 0 past the ramp's end
     }
     // Full amplitude envelope: a 1 ms (44.1-sample) rise, then sustain at 1.
-    load_slot(1, constant_samples(100, 1.0));
-    render(cross_modulation(0, 0, 1));
-    const std::vector<double> shaped = slot(1);
+    const std::vector<double> shaped = run(cross_modulation(0, 0, 1), constant_samples(100, 1.0));
     EXPECT_EQ(shaped[0], 0.0);
     EXPECT_NEAR(shaped[10], 10 / 44.1, 1e-15);
     EXPECT_EQ(shaped[50], 1.0);
@@ -165,18 +138,14 @@ static double grain_envelope(double elapsed) {
 }
 
 TEST_F(SlotProcessing, GrainCloudSpawnsItsFirstGrainAtSampleZeroAndSoundsAtMostSix) {
-    load_slot(1, constant_samples(1000, 1.0));
-    render(grains(1000));
-    const std::vector<double> out = slot(1);
+    const std::vector<double> out = run(grains(1000), constant_samples(1000, 1.0));
     ASSERT_EQ(out.size(), 88u);
     for (int e = 0; e < 88; ++e) {
         // Mixed in its spawn sample at envelope 0; over after 44, and no second grain yet.
         EXPECT_NEAR(out[e], e >= 1 && e <= 44 ? grain_envelope(e) : 0.0, 1e-12) << e;
     }
     // A zero interval tries to spawn every sample; grains start at samples 0..5, then all are busy.
-    load_slot(1, constant_samples(1000, 1.0));
-    render(grains(0));
     double six_grains = 0.0;
     for (int e = 5; e <= 10; ++e) six_grains += grain_envelope(e);
-    EXPECT_NEAR(slot(1)[10], six_grains, 1e-12);
+    EXPECT_NEAR(run(grains(0), constant_samples(1000, 1.0))[10], six_grains, 1e-12);
 }

@@ -70,6 +70,12 @@ inline std::vector<double> note_phases(size_t count, double hz) {
     return phases;
 }
 
+// Checks `got` against `want` sample by sample, within `tolerance`.
+inline void expect_samples(const std::vector<double>& got, const std::vector<double>& want, double tolerance = 0.0) {
+    ASSERT_EQ(got.size(), want.size());
+    for (size_t k = 0; k < got.size(); ++k) ASSERT_NEAR(got[k], want[k], tolerance) << "sample " << k;
+}
+
 inline double peak(const std::vector<double>& samples, size_t from = 0, size_t margin = 0) {
     double top = 0.0;
     for (size_t k = from; k + margin < samples.size(); ++k) top = std::fmax(top, std::fabs(samples[k]));
@@ -85,6 +91,12 @@ protected:
     void render(const ProgramBuilder& builder) {
         const char* reason = nullptr;
         ASSERT_TRUE(synth_render_program(builder.program(), &reason)) << reason;
+    }
+    // Seeds slot 1 with `input`, renders `builder`'s program and returns slot 1.
+    std::vector<double> run(const ProgramBuilder& builder, const std::vector<double>& input) {
+        load_slot(1, input);
+        render(builder);
+        return slot(1);
     }
     std::vector<double> slot(int s) const {
         const double* data = synth_slot_samples(s);
