@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <tuple>
 #include <vector>
 
 #include "audio/audio.h"
@@ -62,29 +63,26 @@ protected:
     }
 };
 
-TEST_F(BlockRenderTest, PrepareDerivesTheRingAndResetsPlayback) {
-    song.time_ms = 1234;
-    song.row = 5;
-    song.order_pos = 3;
-    song.tick_frames_left = 77;
+TEST_F(BlockRenderTest, PrepareDerivesTheRingFromTheMixRateAndResetsPlayback) {
+    EXPECT_FALSE(playback_prepare(nullptr));
+    // 20 ms blocks raised to a multiple of 4, a ring of 100 blocks, a ramp of 128 frames at 44100 Hz.
+    for (auto [rate, block, ramp] : {std::tuple{44100, 884, 128}, {48000, 960, 139}}) {
+        mix_rate = rate;
+        ASSERT_TRUE(playback_prepare(&song));
+        EXPECT_EQ((std::vector<int64_t>{block_frames, ring_frames, block_count, ramp_frames}),
+                  (std::vector<int64_t>{block, 100 * block, 100, ramp}))
+            << rate;
+    }
+    mix_rate = 44100;
+    song.time_ms = 1234, song.row = 5, song.order_pos = 3, song.tick_frames_left = 77;
     voices[7].sample = &sample;
     channels[2].volume = 40;
     ASSERT_TRUE(playback_prepare(&song));
-    EXPECT_EQ(block_frames, 884);
-    EXPECT_EQ(ring_frames, 88400);
-    EXPECT_EQ(block_count, 100);
-    EXPECT_EQ(ramp_frames, 128);
     EXPECT_EQ(ramp_step, 1.0f / 128.0f);
     EXPECT_EQ(frame_ms_factor, 1.0f / 44100.0f);
-    EXPECT_EQ(song.tick_frames, 848);
-    EXPECT_EQ(song.time_ms, 0);
-    EXPECT_EQ(song.row, 0);
-    EXPECT_EQ(song.order_pos, 0);
-    EXPECT_EQ(song.tick_frames_left, 0);
-    EXPECT_EQ(song.next_row, -1);
-    EXPECT_EQ(song.next_order, -1);
-    EXPECT_EQ(song.speed, 6);
-    EXPECT_EQ(song.global_volume, 64);
+    EXPECT_EQ((std::vector<int64_t>{song.tick_frames, song.time_ms, song.row, song.order_pos, song.tick_frames_left,
+                                    song.next_row, song.next_order, song.speed, song.global_volume}),
+              (std::vector<int64_t>{848, 0, 0, 0, 0, -1, -1, 6, 64}));
     EXPECT_EQ(voices[7].sample, nullptr);
     EXPECT_EQ(voices[7].index, 7);
     EXPECT_EQ(voices[255].step, 1);
@@ -92,20 +90,8 @@ TEST_F(BlockRenderTest, PrepareDerivesTheRingAndResetsPlayback) {
     EXPECT_EQ(channels[3].voice, &voices[3]);
     EXPECT_EQ(playing_song, &song);
     EXPECT_EQ(reinterpret_cast<uintptr_t>(mix_buffer) % 16, 0u);
-    EXPECT_EQ(write_block, 0);
-    EXPECT_EQ(clock_block, 0);
+    EXPECT_EQ(write_block + clock_block, 0);
 }
-
-TEST_F(BlockRenderTest, RingFollowsTheMixRate) {
-    mix_rate = 48000;
-    ASSERT_TRUE(playback_prepare(&song));
-    EXPECT_EQ(block_frames, 960);  // 20 ms raised to a multiple of 4
-    EXPECT_EQ(ring_frames, 96000);
-    EXPECT_EQ(block_count, 100);
-    EXPECT_EQ(ramp_frames, 139);
-}
-
-TEST_F(BlockRenderTest, PrepareRefusesANullSong) { EXPECT_FALSE(playback_prepare(nullptr)); }
 
 TEST_F(BlockRenderTest, TicksFallEvery848FramesNeverSkipped) {
     ASSERT_TRUE(playback_prepare(&song));
@@ -124,27 +110,22 @@ TEST_F(BlockRenderTest, TicksFallEvery848FramesNeverSkipped) {
 
 TEST_F(BlockRenderTest, ClockTruncatesEachPiece) {
     ASSERT_TRUE(playback_prepare(&song));
-    render_next_block();  // pieces 848 (19.2 ms) and 36 (0.8 ms)
-    EXPECT_EQ(stamp_time(0), 19);
-    render_next_block();  // pieces 812 (18.4 ms) and 72 (1.6 ms)
-    EXPECT_EQ(stamp_time(1), 38);
-    render_next_block();  // pieces 776 (17.6 ms) and 108 (2.4 ms)
-    EXPECT_EQ(stamp_time(2), 57);
+    // Pieces 848 (19.2 ms) + 36 (0.8 ms), 812 (18.4) + 72 (1.6), 776 (17.6) + 108 (2.4).
+    for (int b = 0; b < 3; ++b) render_next_block();
+    EXPECT_EQ((std::vector<int32_t>{stamp_time(0), stamp_time(1), stamp_time(2)}), (std::vector<int32_t>{19, 38, 57}));
     for (int b = 3; b < block_count; ++b) render_next_block();
     // 88400 frames are 2004.5 ms; each of the 205 pieces loses up to one millisecond.
     EXPECT_LT(song.time_ms, 2004);
     EXPECT_GT(song.time_ms, 2004 - 205);
-}
-
-TEST_F(BlockRenderTest, FullTickPiecesAdvanceTheClockBy19) {
+    // Whole ticks per block: every piece is a full tick of 19 ms.
     ASSERT_TRUE(playback_prepare(&song));
-    block_frames = 848 * 3;  // whole ticks per block: every piece is a full tick
+    ticks = 0;
+    block_frames = 848 * 3;
     ring_frames = block_frames * 2;
     block_count = 2;
     render_next_block();
-    EXPECT_EQ(ticks, 3);
-    EXPECT_EQ(song.time_ms, 3 * 19);
     render_next_block();
+    EXPECT_EQ(ticks, 6);
     EXPECT_EQ(song.time_ms, 6 * 19);
 }
 
@@ -196,13 +177,10 @@ TEST_F(BlockRenderTest, BlocksLandInTheirPlaceOfTheRingAndWrap) {
     EXPECT_EQ(wave_buffer[2 * block_frames], 10000);  // block 1 untouched
 }
 
-TEST_F(BlockRenderTest, RenderingWithoutPlaybackDoesNothing) {
+TEST_F(BlockRenderTest, MusicClockReadsTheStampOfTheClockBlockAndNothingRunsWithoutPlayback) {
     render_next_block();
     EXPECT_EQ(write_block, 0);
     EXPECT_EQ(ticks, 0);
-}
-
-TEST_F(BlockRenderTest, MusicClockReadsTheStampOfTheClockBlock) {
     EXPECT_EQ(music_time_ms(&song), 0);  // no ring yet
     ASSERT_TRUE(playback_prepare(&song));
     EXPECT_EQ(music_time_ms(nullptr), 0);
