@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Builds and runs the whole test suite: the Release build with every unit and end-to-end test,
+# then the AddressSanitizer + UndefinedBehaviorSanitizer build with the same tests, then the
+# fuzzers when the project has them. Exits non-zero on the first failing stage.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+jobs=${QUADRISE_JOBS:-2}
+
+"$root/scripts/setup.sh"
+
+echo "== Release build and tests"
+cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release
+cmake --build "$root/build" -j"$jobs"
+ctest --test-dir "$root/build" -j"$jobs" --output-on-failure --timeout 300
+
+echo "== AddressSanitizer + UndefinedBehaviorSanitizer build and tests"
+cmake -S "$root" -B "$root/build-sanitize" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DQUADRISE_SANITIZE=ON -DQUADRISE_BENCH=OFF
+cmake --build "$root/build-sanitize" -j"$jobs"
+# The display and GL libraries keep allocations until the process ends; only our leaks count.
+export LSAN_OPTIONS="suppressions=$root/tests/platform/lsan_suppressions.txt:print_suppressions=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+ctest --test-dir "$root/build-sanitize" -j"$jobs" --output-on-failure --timeout 300
+
+if [ -f "$root/scripts/fuzz.sh" ]; then
+    echo "== Fuzzing"
+    bash "$root/scripts/fuzz.sh"
+fi
+echo "== All tests passed"
