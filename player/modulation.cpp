@@ -113,11 +113,18 @@ void envelope_jump(ChannelState* channel, const Instrument* instrument, int32_t 
     }
     channel->venv_done = 0;
     channel->venv_tick = t;
+    // A tick before the first point holds that point's value until the envelope reaches it (the
+    // index stays on it). Extrapolating the first segment backwards would leave the 0..64 range,
+    // and every later tick would add its slope on top.
+    if (t < points[i].x) {
+        channel->venv_slope = 0;
+        channel->venv_value = point_y(points[i]) * 65536;
+        channel->venv_out = point_y(points[i]);
+        return;
+    }
+    // Here points[i].x <= t <= points[i + 1].x, so the value lies between the two points' values.
     channel->venv_slope = segment_slope(points, i);
-    // A tick before the first point extrapolates; keep the value within the envelope's range.
-    int64_t value = static_cast<int64_t>(t - points[i].x) * channel->venv_slope +
-                    static_cast<int64_t>(point_y(points[i])) * 65536;
-    channel->venv_value = static_cast<int32_t>(std::clamp<int64_t>(value, 0, ENVELOPE_TOP * 65536));
+    channel->venv_value = (t - points[i].x) * channel->venv_slope + point_y(points[i]) * 65536;
     channel->venv_index = i + 1;
     channel->venv_out = channel->venv_value >> 16;
 }

@@ -122,8 +122,24 @@ TEST(EnvelopeJump, BeyondTheLastPointFinishesAtItsValue) {
 TEST(EnvelopeJump, BeforeALateFirstPointStaysWithinRange) {
     EnvelopeFixture env({{60000, 0}, {60001, 64}}, 1);
     envelope_jump(&env.channel, &env.instrument, 0);
-    EXPECT_GE(env.channel.venv_out, 0);
-    EXPECT_LE(env.channel.venv_out, 64);
+    for (int tick = 0; tick < 100; ++tick) {
+        EXPECT_GE(env.channel.venv_out, 0);
+        EXPECT_LE(env.channel.venv_out, 64);
+        env.step();
+    }
+}
+
+// Extrapolating the first segment backwards would start below 0 and, tick by tick, rise past 64.
+TEST(EnvelopeJump, BeforeTheFirstPointHoldsItUntilTheEnvelopeReachesIt) {
+    EnvelopeFixture env({{10, 0}, {20, 64}}, 1);
+    envelope_jump(&env.channel, &env.instrument, 0);
+    EXPECT_EQ(env.channel.venv_out, 0);
+    std::vector<int32_t> outputs;
+    for (int tick = 0; tick < 21; ++tick) outputs.push_back(env.step());
+    std::vector<int32_t> expected(11, 0);
+    expected.insert(expected.end(), {6, 12, 19, 25, 31, 38, 44, 51, 57, 64});
+    EXPECT_EQ(outputs, expected);
+    EXPECT_EQ(env.channel.venv_done, 1);
 }
 
 TEST(Vibrato, SineDepthsGiveTheWorkedDeltas) {
