@@ -1,60 +1,44 @@
-// The row and tick engine: song position, notes and instruments, the volume column and every
-// effect, driven tick by tick on modules built with the XM writer and loaded from a file.
+// The row and tick engine, driven tick by tick on modules built with the XM writer: song
+// position, notes, the volume column and the effects, as tables of cells and what they give.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <filesystem>
-#include <string>
 #include <utility>
 #include <vector>
 
 #include "audio/audio.h"
 #include "player/engine.h"
-#include "tools/xm_writer.h"
+#include "tests/player/player_test_support.h"
 
 namespace {
 
-constexpr uint8_t C4 = 49;  // note 48 0-based: period 4608 with the linear table
+constexpr uint8_t C4 = 49;  // 0-based note 48: period 4608 with the linear table
 constexpr uint8_t C5 = 61;
-enum : uint8_t { FX_ARP = 0, FX_VOLSLIDE = 10, FX_JUMP = 11, FX_SETVOL = 12, FX_BREAK = 13,
-                 FX_EXT = 14, FX_SPEED = 15, FX_GLOBAL = 16, FX_GSLIDE = 17, FX_KEYOFF = 20,
-                 FX_ENVPOS = 21, FX_PANSLIDE = 25, FX_RETRIG = 27, FX_TREMOR = 29, FX_XFINE = 33 };
+enum : uint8_t { ARP = 0, VSLIDE = 10, JUMP = 11, SETVOL = 12, BREAK = 13, EXT = 14, SPEED = 15,
+                 GLOBAL = 16, GSLIDE = 17, KEYOFF = 20, ENVPOS = 21, PSLIDE = 25, RETRIG = 27,
+                 TREMOR = 29, XFINE = 33 };
+
+// A cell of pattern 0: N is C-4 with instrument 1, V a volume-column byte alone, F an effect alone.
+struct Put { int row, channel; NoteCell cell; };
+Put N(int row, uint8_t vol, uint8_t fx, uint8_t param) { return {row, 0, {C4, 1, vol, fx, param}}; }
+Put V(int row, uint8_t vol, uint8_t note = 0) { return {row, 0, {note, 0, vol, 0, 0}}; }
+Put F(int row, uint8_t fx, uint8_t param, int ch = 0) { return {row, ch, {0, 0, 0, fx, param}}; }
+using ModuleEdit = void (*)(XmModule&);
 
 class Engine : public ::testing::Test {
 protected:
-    XmModule module;
     Song* song = nullptr;
-    std::string path;
+    void TearDown() override { music_free(song); }
 
-    // Two channels, one 16-row pattern, one instrument whose 8-bit sample loops 64..192.
-    void SetUp() override {
-        module = xm_basic_module(2);
-        module.patterns = {xm_empty_pattern(module, 16)};
-        path = (std::filesystem::temp_directory_path() /
-                ("engine_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                 "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".xm"))
-                   .string();
-    }
-
-    void TearDown() override {
+    // Two channels, one 16-row pattern, one instrument whose 8-bit sample loops 64..192; the
+    // edit, then the cells.
+    void load(const std::vector<Put>& cells, ModuleEdit edit = nullptr) {
+        XmModule m = xm_basic_module(2);
+        m.patterns = {xm_empty_pattern(m, 16)};
+        if (edit) edit(m);
+        for (const Put& p : cells)
+            m.patterns[0].cells[size_t(p.row) * 2 + size_t(p.channel)] = p.cell;
         music_free(song);
-        std::remove(path.c_str());
-    }
-
-    NoteCell& at(int row, int channel, int pattern = 0) {
-        return module.patterns[pattern].cells[size_t(row) * module.channel_count + size_t(channel)];
-    }
-
-    void put(int row, int channel, NoteCell cell, int pattern = 0) { at(row, channel, pattern) = cell; }
-
-    void load() {
-        std::vector<uint8_t> bytes = xm_write(module);
-        FILE* file = std::fopen(path.c_str(), "wb");
-        ASSERT_NE(file, nullptr);
-        std::fwrite(bytes.data(), 1, bytes.size(), file);
-        std::fclose(file);
-        music_set_file_callbacks(file_open, file_close, file_read, file_seek, file_tell);
-        song = music_load(path.c_str(), nullptr);
+        song = load_module(m);
         ASSERT_NE(song, nullptr) << music_load_error();
         ASSERT_TRUE(playback_prepare(song));
     }
@@ -62,246 +46,175 @@ protected:
     void ticks(int count) {
         for (int i = 0; i < count; ++i) song_tick(song);
     }
-
-    // The (order, row) of each row start over the given ticks.
-    std::vector<std::pair<int, int>> row_starts(int count) {
-        std::vector<std::pair<int, int>> starts;
-        for (int i = 0; i < count; ++i) {
-            bool starting = song->tick == 0;
-            song_tick(song);
-            if (starting) starts.emplace_back(song->order_pos, song->row);
-        }
-        return starts;
-    }
-
-    Voice& voice(int channel) { return *channels[channel].voice; }
-
-    XmInstrument& instrument(int index = 0) { return module.instruments[size_t(index)]; }
 };
 
-// ---- Song position ----------------------------------------------------------------------------
+void restart_at_1(XmModule& m) {
+    m.patterns = {xm_empty_pattern(m, 3), xm_empty_pattern(m, 2)};
+    m.orders = {0, 1};
+    m.restart_position = 1;
+}
+void last_order_breaks(XmModule& m) {
+    m.patterns.push_back(xm_empty_pattern(m, 8));
+    m.orders = {1, 0};
+    m.restart_position = 1;
+}
+void shorter_second(XmModule& m) {
+    m.patterns.push_back(xm_empty_pattern(m, 8));
+    m.orders = {0, 1};
+}
+void four_orders(XmModule& m) { m.orders = {0, 0, 0, 0}; }
+void three_orders(XmModule& m) { m.orders = {0, 0, 0}; }
 
-TEST_F(Engine, RowsLastSpeedTicksAndTheSongRestartsAfterItsLastOrder) {
-    module.patterns = {xm_empty_pattern(module, 3), xm_empty_pattern(module, 2)};
-    module.orders = {0, 1};
-    module.restart_position = 1;
-    load();
-    std::vector<std::pair<int, int>> starts;
-    for (int tick = 0; tick < 6 * 9; ++tick) {
-        if (song->tick == 0) {
-            EXPECT_EQ(tick % 6, 0) << "a row starts at tick " << tick;
+// ---- Song position, notes, the volume column and the effects -----------------------------------
+
+enum Probe { ROW, VOL, PERIOD, PAN, DELTA, VIB, VENV, PENV, FADE, GVOL, VOICE_VOL, VOICE, POS };
+
+// What the probe reads of channel 0 and the song; VOICE is the sounding voice, or -1.
+int32_t read(const Song* song, Probe p) {
+    const ChannelState& c = channels[0];
+    const int32_t values[] = {100 * song->order_pos + song->row, c.volume, c.period, c.panning,
+                              c.period_delta, c.vib_pos, c.venv_out, c.penv_out, c.fadeout_volume,
+                              song->global_volume, c.voice->volume,
+                              c.voice->sample ? c.voice->index : -1, c.voice->pos};
+    return values[p];
+}
+
+void tune(XmModule& m) {
+    m.instruments[0].samples[0].finetune = 127;
+    m.instruments[0].samples[0].relative_note = -12;
+}
+void amiga(XmModule& m) { m.flags = 0; }
+void long_sample(XmModule& m) { m.instruments[0].samples[0] = xm_test_sample(8, 2048); }
+void envelopes(XmModule& m) {
+    m.instruments[0].volume_envelope = {{{0, 64}, {10, 0}}, 1, 0, 0, 0, {}};
+    m.instruments[0].panning_envelope = m.instruments[0].volume_envelope;
+}
+void sustained(XmModule& m) {
+    m.instruments[0].volume_envelope = {{{0, 64}, {2, 32}, {10, 0}}, 1 | 2, 1, 0, 0, {}};
+    m.instruments[0].fadeout = 1024;
+}
+// Instrument 2 has a quieter copy of the sample; 300 goes on for rows 2..5.
+void two_instruments(XmModule& m) {
+    m.instruments.push_back(m.instruments[0]);
+    m.instruments[1].samples[0].volume = 32;
+    for (int row = 2; row < 6; ++row) m.patterns[0].cells[size_t(row) * 2] = {0, 0, 0, 3, 0};
+}
+
+const std::vector<Put> key_off = {N(0, 0, 0, 0), V(1, 0, NOTE_KEY_OFF)};
+const std::vector<Put> vol_porta = {N(0, 0, 0, 0), V(1, 0xF2, C5)};
+const std::vector<Put> porta = {N(0, 0x20, 0, 0), {1, 0, {C5, 2, 0, 3, 8}}};
+const std::vector<Put> porta_slide = {N(0, 0, 0, 0), {1, 0, {C5, 0, 0, 3, 8}}, F(2, 5, 0x02)};
+const std::vector<Put> vibrato_slide = {N(0, 0x30, 4, 0x48), F(1, 6, 0x20)};  // volume 32
+const std::vector<Put> modes = {N(0, 0x38, RETRIG, 0x15), N(1, 0x38, RETRIG, 0x55),
+                                N(2, 0x38, RETRIG, 0x65), N(3, 0x38, RETRIG, 0x75),
+                                N(4, 0x38, RETRIG, 0x85), N(5, 0x38, RETRIG, 0xB5),
+                                N(6, 0x38, RETRIG, 0xE5), N(7, 0x38, RETRIG, 0xF5)};
+const std::vector<Put> fine_portas = {N(0, 0, EXT, 0x12),   F(1, EXT, 0x10),   F(2, EXT, 0x23),
+                                      F(3, XFINE, 0x15),    F(4, XFINE, 0x27), F(5, XFINE, 0x20),
+                                      F(6, XFINE, 0x37)};
+
+// The song position (100 x order + row) or channel 0, read after `first` ticks, then after every
+// `stride` more.
+TEST_F(Engine, CellsChangeTheSongAndTheChannelTickByTick) {
+    const struct { const char* what; std::vector<Put> cells; Probe probe; int first, stride;
+                   std::vector<int32_t> expected; ModuleEdit edit = nullptr; } cases[] = {
+        // Song position
+        {"speed 6 (read on each row's last tick); the restart position after the last order", {},
+         ROW, 6, 6, {0, 1, 2, 100, 101, 100, 101, 100, 101}, restart_at_1},
+        {"F00: a row at every tick", {F(0, SPEED, 0)}, ROW, 1, 1, {0, 1, 2, 3}},
+        {"B03 then D10", {F(0, JUMP, 3), F(0, BREAK, 0x10, 1)}, ROW, 6, 1, {0, 310}, four_orders},
+        {"D10 then B03", {F(0, BREAK, 0x10), F(0, JUMP, 3, 1)}, ROW, 6, 1, {0, 300}, four_orders},
+        {"D64 is row 0; B past the song is order 0", {F(0, BREAK, 0x64), F(1, JUMP, 9)}, ROW, 1, 6,
+         {0, 100, 200, 0, 100}, three_orders},
+        {"D on the last order: order 0", {F(0, BREAK, 5)}, ROW, 49, 6, {100, 5}, last_order_breaks},
+        {"D past a shorter pattern: row 0", {F(0, BREAK, 0x12)}, ROW, 1, 6, {0, 100},
+         shorter_second},
+        {"E60, E62: three times", {F(1, EXT, 0x60), F(2, EXT, 0x62)}, ROW, 1, 6,
+         {0, 1, 2, 1, 2, 1, 2, 3}},
+        {"EE2: three rows' ticks", {F(0, EXT, 0xE2)}, ROW, 18, 1, {0, 1}},
+        // Notes
+        {"finetune 127, relative note -12", {N(0, 0, 0, 0)}, PERIOD, 1, 1, {5376 - 63}, tune},
+        {"Amiga table C-4", {N(0, 0, 0, 0)}, PERIOD, 1, 1, {1712}, amiga},
+        {"key-off without volume envelope", key_off, VOICE_VOL, 6, 1, {127, 0}},
+        {"K00", {N(0, 0, 0, 0), F(1, KEYOFF, 0)}, VOICE_VOL, 6, 1, {127, 0}},
+        {"key-off: envelope past sustain", key_off, VENV, 6, 2, {32, 28, 20}, sustained},
+        {"key-off: fade-out doubled, to 0", key_off, FADE, 7, 39, {65536 - 2048, 0}, sustained},
+        {"9xx; none for a later note",
+         {N(0, 0, 9, 2), F(1, 9, 3), N(2, 0, 0, 0), {3, 0, {C4, 0, 0, 9, 0}}}, POS, 1, 6,
+         {512, 512, 0, 768}, long_sample},
+        {"ED2 starts the note on tick 2", {N(0, 0x30, EXT, 0xD2)}, VOICE, 1, 1, {-1, -1, 0}},
+        {"ED2 with volume column", {N(0, 0x30, EXT, 0xD2)}, VOL, 1, 1, {0, 0, 32}},
+        {"ED0 plays at once, once", {N(0, 0, EXT, 0xD0)}, VOICE, 1, 1, {0, 0, 0, 0, 0, 0}},
+        {"ED7 never plays", {N(0, 0, EXT, 0xD7)}, VOICE, 1, 1, {-1, -1, -1, -1, -1, -1, -1}},
+        // The kept instrument and sample; the cell's instrument resets the volume from that sample.
+        {"3xx keeps instrument 1", porta, VOL, 7, 1, {64}, two_instruments},
+        {"3xx keeps the period, then reaches the note", porta, PERIOD, 7, 29, {4608, 3840},
+         two_instruments},
+        {"3xx never restarts", porta, VOICE, 7, 30, {0, 0}, two_instruments},
+        // The volume column
+        {"6x also on tick 0", {N(0, 0x63, 0, 0)}, VOL, 1, 5, {61, 64 - 6 * 3}},
+        {"8x, 9x on tick 0 only", {N(0, 0x83, 0, 0), V(1, 0x95)}, VOL, 6, 1, {61, 64}},
+        {"Cx, then Ex past 255", {N(0, 0, 0, 0), V(1, 0xCF), V(2, 0xE9)}, PAN, 7, 11, {240, 294}},
+        {"Fx sets the pitch at once", vol_porta, PERIOD, 7, 1, {3840}},
+        {"Fx does not restart", vol_porta, VOICE, 7, 1, {0}},
+        {"Ax speed, Bx depth", {N(0, 0xA4, 0, 0), V(1, 0xB8)}, DELTA, 8, 1, {0, -24}},
+        // Effects at the first tick of a row
+        {"C80 is not clamped", {N(0, 0, SETVOL, 80)}, VOICE_VOL, 1, 1, {159}},
+        {"Gxx, at most 64", {F(0, GLOBAL, 0x20), F(1, GLOBAL, 99)}, GVOL, 1, 6, {32, 64}},
+        {"EBy, EAy: shared memory, at most 64",
+         {N(0, 0, EXT, 0xB5), F(1, EXT, 0xB0), F(2, EXT, 0xA0), F(3, EXT, 0xAF)}, VOL, 6, 6,
+         {59, 54, 59, 64}},
+        {"E1y, E2y, X1y, X2y with memories", fine_portas, PERIOD, 6, 6,
+         {4600, 4592, 4604, 4599, 4606, 4606, 4606}},
+        {"E58 for later notes", {N(0, 0, EXT, 0x58), N(1, 0, 0, 0)}, PERIOD, 7, 1, {4608 - 4}},
+        {"L05 moves the volume envelope", {N(0, 0, ENVPOS, 5)}, VENV, 1, 1, {32}, envelopes},
+        {"L05 leaves the panning one", {N(0, 0, ENVPOS, 5)}, PENV, 1, 1, {64}, envelopes},
+        {"E44 keeps the vibrato position", {N(0, 0, EXT, 0x44), F(1, 4, 0x48), N(2, 0, 0, 0)}, VIB,
+         12, 1, {20, 20}},
+        {"an instrument resets it", {N(0, 0, 4, 0x48), N(1, 0, 0, 0)}, VIB, 6, 1, {20, 0}},
+        // Effects on the ticks after the first
+        {"arpeggio, linear", {N(0, 0, ARP, 0x37)}, DELTA, 1, 1, {0, 192, 448, 0, 192, 448}},
+        {"arpeggio, Amiga", {N(0, 0, ARP, 0x37)}, DELTA, 2, 1, {1439 - 1712, 1142 - 1712}, amiga},
+        {"1FF down to 56", {{0, 0, {85, 1, 0, 1, 0xFF}}}, PERIOD, 1, 1, {2304, 1284, 264, 56}},
+        {"210, 200", {N(0, 0, 2, 0x10), F(1, 2, 0)}, PERIOD, 6, 6, {4928, 5248}},
+        {"448 applies, then advances", {N(0, 0, 4, 0x48)}, DELTA, 1, 1, {0, 0, -24}},
+        {"308, 502 by 32 a tick", porta_slide, PERIOD, 12, 6, {4608 - 5 * 32, 4608 - 10 * 32}},
+        {"502 slides the volume", porta_slide, VOL, 18, 1, {64 - 10}},
+        // Ten advances of 4 from 0 wrap once: 20 + 20 - 64.
+        {"620 goes on with the vibrato", vibrato_slide, VIB, 12, 1, {-24}},
+        {"620 slides the volume", vibrato_slide, VOL, 12, 1, {32 + 10}},
+        {"the last tremolo offset stays", {N(0, 0x20, 7, 0x8F), F(0, SPEED, 3, 1)}, VOL, 3, 1,
+         {16, 58}},
+        {"A30, A00, A07", {N(0, 0x28, VSLIDE, 0x30), F(1, VSLIDE, 0), F(2, VSLIDE, 7)}, VOL, 6, 6,
+         {39, 54, 19}},
+        {"EE2 keeps the tick effects on", {N(0, 0, VSLIDE, 1), F(0, EXT, 0xE2, 1)}, VOL, 18, 1,
+         {47}},
+        {"E92 alternates voices", {N(0, 0, EXT, 0x92)}, VOICE, 1, 1, {0, 0, 32, 32, 0, 0}},
+        {"R33 on tick 3 only", {N(0, 0, RETRIG, 0x33)}, VOICE, 1, 1, {0, 0, 0, 32, 32, 32}},
+        {"R modes 1, 5, 6, 7, 8, B, E, F from 40, clamped", modes, VOL, 6, 6,
+         {39, 24, 26, 20, 40, 44, 60, 64}},
+        {"EC3 cuts on tick 3", {N(0, 0, EXT, 0xC3)}, VOL, 3, 1, {64, 0}},
+        {"EC0 never cuts", {N(0, 0, EXT, 0xC0)}, VOL, 6, 1, {64}},
+        {"H05, H00, HF0", {F(0, GSLIDE, 5), F(1, GSLIDE, 0), F(2, GSLIDE, 0xF0)}, GVOL, 6, 6,
+         {39, 14, 64}},
+        {"P40, P0F within 0..255", {N(0, 0xCF, PSLIDE, 0x40), F(1, PSLIDE, 0x0F)}, PAN, 6, 6,
+         {255, 180}},
+        {"T11", {N(0, 0, TREMOR, 0x11)}, VOICE_VOL, 1, 1, {127, 127, 0, 0, 127, 127}},
+    };
+    for (const auto& c : cases) {
+        load(c.cells, c.edit);
+        ticks(c.first);
+        std::vector<int32_t> seen = {read(song, c.probe)};
+        for (size_t k = 1; k < c.expected.size(); ++k) {
+            ticks(c.stride);
+            seen.push_back(read(song, c.probe));
         }
-        bool starting = song->tick == 0;
-        song_tick(song);
-        if (starting) starts.emplace_back(song->order_pos, song->row);
+        EXPECT_EQ(seen, c.expected) << c.what;
     }
-    std::vector<std::pair<int, int>> expected = {{0, 0}, {0, 1}, {0, 2}, {1, 0}, {1, 1},
-                                                 {1, 0}, {1, 1}, {1, 0}, {1, 1}};
-    EXPECT_EQ(starts, expected);
-}
-
-TEST_F(Engine, SpeedZeroStartsARowAtEveryTick) {
-    put(0, 0, {0, 0, 0, FX_SPEED, 0});
-    load();
-    ticks(1);
-    EXPECT_EQ(song->speed, 0);
-    EXPECT_EQ(song->tick, 0);
-    auto starts = row_starts(3);
-    EXPECT_EQ(starts, (std::vector<std::pair<int, int>>{{0, 1}, {0, 2}, {0, 3}}));
-}
-
-TEST_F(Engine, SpeedEffectAbove31SetsTheTempo) {
-    put(0, 1, {0, 0, 0, FX_SPEED, 130});
-    load();
-    EXPECT_EQ(song->tick_frames, 882);
-    ticks(1);
-    EXPECT_EQ(song->bpm, 130);
-    EXPECT_EQ(song->tick_frames, 848);
-    EXPECT_EQ(song->speed, 6);
-}
-
-TEST_F(Engine, JumpThenBreakOnOneRowKeepsTheJumpOrder) {
-    module.orders = {0, 0, 0, 0, 0};
-    put(0, 0, {0, 0, 0, FX_JUMP, 3});
-    put(0, 1, {0, 0, 0, FX_BREAK, 0x10});
-    load();
-    auto starts = row_starts(7);
-    EXPECT_EQ(starts.back(), std::make_pair(3, 10));
-}
-
-TEST_F(Engine, BreakThenJumpOnOneRowGoesToRowZero) {
-    module.orders = {0, 0, 0, 0, 0};
-    put(0, 0, {0, 0, 0, FX_BREAK, 0x10});
-    put(0, 1, {0, 0, 0, FX_JUMP, 3});
-    load();
-    auto starts = row_starts(7);
-    EXPECT_EQ(starts.back(), std::make_pair(3, 0));
-}
-
-TEST_F(Engine, BreakBeyondRow63AndJumpsBeyondTheSongStartOver) {
-    module.orders = {0, 0, 0};
-    put(0, 0, {0, 0, 0, FX_BREAK, 0x64});
-    put(1, 0, {0, 0, 0, FX_JUMP, 9});
-    load();
-    auto starts = row_starts(6 * 5);
-    std::vector<std::pair<int, int>> expected = {{0, 0}, {1, 0}, {2, 0}, {0, 0}, {1, 0}};
-    EXPECT_EQ(starts, expected);
-}
-
-TEST_F(Engine, BreakOnTheLastOrderGoesToTheFirstOrder) {
-    module.orders = {0, 0};
-    module.restart_position = 1;
-    put(0, 0, {0, 0, 0, FX_BREAK, 0x05});
-    load();
-    auto starts = row_starts(6 * 2);
-    EXPECT_EQ(starts[1], std::make_pair(1, 5));
-    song->order_pos = 1;
-    song->next_order = -1;
-    song->next_row = 0;
-    starts = row_starts(6 * 2);
-    EXPECT_EQ(starts[1], std::make_pair(0, 5));
-}
-
-TEST_F(Engine, BreakPastAShorterPatternsEndLandsOnItsFirstRow) {
-    module.patterns.push_back(xm_empty_pattern(module, 8));
-    module.orders = {0, 1};
-    put(0, 0, {0, 0, 0, FX_BREAK, 0x12});
-    load();
-    auto starts = row_starts(6 * 2);
-    EXPECT_EQ(starts[1], std::make_pair(1, 0));
-}
-
-TEST_F(Engine, PatternLoopPlaysTheLoopedRowsThreeTimes) {
-    put(1, 0, {0, 0, 0, FX_EXT, 0x60});
-    put(2, 0, {0, 0, 0, FX_EXT, 0x62});
-    load();
-    std::vector<int> rows;
-    for (auto start : row_starts(6 * 8)) rows.push_back(start.second);
-    EXPECT_EQ(rows, (std::vector<int>{0, 1, 2, 1, 2, 1, 2, 3}));
-}
-
-TEST_F(Engine, PatternDelayStretchesTheRowWhileTickEffectsRun) {
-    put(0, 0, {C4, 1, 0, FX_EXT, 0xE2});
-    put(0, 1, {C4, 1, 0, FX_VOLSLIDE, 0x01});
-    load();
-    auto starts = row_starts(6 * 3 + 1);
-    EXPECT_EQ(starts, (std::vector<std::pair<int, int>>{{0, 0}, {0, 1}}));
-    EXPECT_EQ(channels[1].volume, 64 - 17);
-}
-
-// ---- Notes, instruments and periods -----------------------------------------------------------
-
-TEST_F(Engine, NoteStartsTheSampleWithLinearAndAmigaPeriods) {
-    instrument().samples[0].finetune = 127;
-    put(0, 0, {C4, 1, 0, 0, 0});
-    put(0, 1, {1, 1, 0, 0, 0});
-    load();
-    ticks(1);
-    EXPECT_EQ(channels[0].period, 4608 - 63);
-    EXPECT_EQ(channels[1].period, 7680 - 63);
-    EXPECT_EQ(voice(0).sample, song->instruments[0].samples[0]);
-    EXPECT_EQ(voice(0).volume, 127);
-    EXPECT_EQ(channels[0].real_note, 48);
-
-    module.flags = 0;
-    instrument().samples[0].finetune = 0;
-    music_free(song);
-    load();
-    ticks(1);
-    EXPECT_EQ(channels[0].period, 1712);
-    EXPECT_EQ(channels[1].period, 27392);
-    EXPECT_EQ(voice(0).frequency, 8362);
-}
-
-TEST_F(Engine, RelativeNoteShiftsThePeriod) {
-    instrument().samples[0].relative_note = -12;
-    put(0, 0, {C4, 1, 0, 0, 0});
-    load();
-    ticks(1);
-    EXPECT_EQ(channels[0].real_note, 36);
-    EXPECT_EQ(channels[0].period, 4608 + 768);
-}
-
-TEST_F(Engine, MissingInstrumentsAndKeymapHolesPlaySilence) {
-    instrument().keymap[50] = 16;
-    put(0, 0, {C4, 7, 0, 0, 0});
-    put(0, 1, {C4 + 2, 1, 0, 0, 0});
-    load();
-    ticks(1);
-    EXPECT_EQ(voice(0).sample, &dummy_sample);
-    EXPECT_EQ(voice(0).volume, 0);
-    EXPECT_EQ(voice(1).sample, &dummy_sample);
-    EXPECT_EQ(dummy_sample.data, nullptr);
-}
-
-TEST_F(Engine, ToneportaKeepsSampleAndPeriodAndSlidesTowardTheNewNote) {
-    XmInstrument second = instrument();
-    second.samples[0].volume = 32;
-    module.instruments.push_back(second);
-    instrument().samples[0].volume = 48;
-    put(0, 0, {C4, 1, 0x20, 0, 0});
-    put(1, 0, {C5, 2, 0, 3, 8});
-    for (int row = 2; row < 6; ++row) put(row, 0, {0, 0, 0, 3, 0});
-    load();
-    ticks(6);
-    Voice* first_voice = channels[0].voice;
-    EXPECT_EQ(channels[0].volume, 16);
-    ticks(1);
-    EXPECT_EQ(channels[0].instrument, 0);
-    EXPECT_EQ(channels[0].period, 4608);
-    EXPECT_EQ(channels[0].porta_target, 3840);
-    EXPECT_EQ(channels[0].voice, first_voice);
-    EXPECT_EQ(channels[0].volume, 48);  // the cell's instrument resets from the kept sample
-    ticks(5);
-    EXPECT_EQ(channels[0].period, 4608 - 5 * 32);
-    ticks(6 * 4);
-    EXPECT_EQ(channels[0].period, 3840);
-    EXPECT_EQ(channels[0].voice, first_voice);
-}
-
-TEST_F(Engine, KeyOffWithoutVolumeEnvelopeSilencesAtOnce) {
-    put(0, 0, {C4, 1, 0, 0, 0});
-    put(1, 0, {NOTE_KEY_OFF, 0, 0, 0, 0});
-    put(0, 1, {C4, 1, 0, 0, 0});
-    put(1, 1, {0, 0, 0, FX_KEYOFF, 0});
-    load();
-    ticks(6);
-    EXPECT_EQ(voice(0).volume, 127);
-    ticks(1);
-    EXPECT_EQ(voice(0).volume, 0);
-    EXPECT_EQ(voice(1).volume, 0);
-    EXPECT_EQ(channels[0].key_off, 1);
-}
-
-TEST_F(Engine, KeyOffWithVolumeEnvelopeFadesPastTheSustainPoint) {
-    XmEnvelope& env = instrument().volume_envelope;
-    env.points = {{0, 64}, {2, 32}, {10, 0}};
-    env.type = 1 | 2;
-    env.sustain = 1;
-    instrument().fadeout = 1024;
-    put(0, 0, {C4, 1, 0, 0, 0});
-    put(1, 0, {NOTE_KEY_OFF, 0, 0, 0, 0});
-    load();
-    ticks(6);
-    EXPECT_EQ(channels[0].venv_out, 32);
-    EXPECT_EQ(channels[0].fadeout_volume, 65536);
-    ticks(1);
-    EXPECT_EQ(channels[0].fadeout_volume, 65536 - 2048);
-    EXPECT_EQ(channels[0].venv_out, 32);
-    ticks(3);
-    EXPECT_EQ(channels[0].venv_out, 20);
-    EXPECT_EQ(channels[0].fadeout_volume, 65536 - 4 * 2048);
-    int64_t expected = int64_t(64) * 20 * (65536 - 4 * 2048) * 64 * 255 / (int64_t(1) << 35);
-    EXPECT_EQ(voice(0).volume, expected);
-    ticks(40);
-    EXPECT_EQ(channels[0].fadeout_volume, 0);
-    EXPECT_EQ(voice(0).volume, 0);
 }
 
 TEST_F(Engine, SampleOffsetAtOrBeyondTheLoopEndRewindsThePlayingVoice) {
-    put(0, 0, {C4, 1, 0, 0, 0});
-    put(1, 0, {C4, 1, 0, 9, 1});  // 256 >= loop end 192
-    load();
+    load({N(0, 0, 0, 0), N(1, 0, 9, 1)});  // 256 >= loop end 192
     ticks(6);
     Voice* playing = channels[0].voice;
     playing->pos = 100;
@@ -311,421 +224,66 @@ TEST_F(Engine, SampleOffsetAtOrBeyondTheLoopEndRewindsThePlayingVoice) {
     EXPECT_EQ(playing->sample, song->instruments[0].samples[0]);
 }
 
-TEST_F(Engine, SampleOffsetStartsTheNoteAndNeverLingers) {
-    instrument().samples[0] = xm_test_sample(8, 2048);
-    put(0, 0, {C4, 1, 0, 9, 2});
-    put(1, 0, {0, 0, 0, 9, 3});
-    put(2, 0, {C4, 1, 0, 0, 0});
-    put(3, 0, {C4, 0, 0, 9, 0});
-    load();
-    ticks(1);
-    EXPECT_EQ(voice(0).pos, 512);
-    ticks(6 * 2);
-    EXPECT_EQ(voice(0).pos, 0);
-    ticks(6);
-    EXPECT_EQ(voice(0).pos, 768);
-}
-
-TEST_F(Engine, NoteDelayStartsTheNoteOnItsTick) {
-    put(0, 0, {C4, 1, 0x30, FX_EXT, 0xD2});
-    load();
-    ticks(1);
-    EXPECT_EQ(voice(0).sample, nullptr);
-    EXPECT_EQ(channels[0].flags & 0x0F, 0);
-    ticks(1);
-    EXPECT_EQ(voice(0).sample, nullptr);
-    ticks(1);
-    EXPECT_EQ(voice(0).sample, song->instruments[0].samples[0]);
-    EXPECT_EQ(channels[0].volume, 32);
-    EXPECT_EQ(voice(0).frequency, 8363);
-}
-
-TEST_F(Engine, NoteDelayOfZeroPlaysTheNoteAtOnce) {
-    put(0, 0, {C4, 1, 0, FX_EXT, 0xD0});
-    load();
-    ticks(1);
-    Voice* playing = channels[0].voice;
-    EXPECT_EQ(playing->sample, song->instruments[0].samples[0]);
-    EXPECT_EQ(channels[0].period, 4608);
-    ticks(5);
-    EXPECT_EQ(channels[0].voice, playing);
-}
-
-TEST_F(Engine, NoteDelayBeyondTheRowNeverPlays) {
-    put(0, 0, {C4, 1, 0, FX_EXT, 0xD7});
-    load();
-    for (int tick = 0; tick < 6; ++tick) {
-        ticks(1);
-        EXPECT_EQ(voice(0).sample, nullptr) << tick;
-    }
-    EXPECT_EQ(song->row, 0);
-}
-
-// ---- The volume column ------------------------------------------------------------------------
-
-TEST_F(Engine, VolumeColumnSlidesRunOnEveryTickFineSlidesOnlyOnTheFirst) {
-    put(0, 0, {C4, 1, 0x63, 0, 0});
-    put(0, 1, {C4, 1, 0x83, 0, 0});
-    put(1, 1, {0, 0, 0x95, 0, 0});
-    load();
-    ticks(1);
-    // The volume-column slide also runs on tick 0, unlike the effect-column slide.
-    EXPECT_EQ(channels[0].volume, 61);
-    EXPECT_EQ(channels[1].volume, 61);
-    ticks(5);
-    EXPECT_EQ(channels[0].volume, 64 - 6 * 3);
-    EXPECT_EQ(channels[1].volume, 61);
-    ticks(1);
-    EXPECT_EQ(channels[1].volume, 64);
-}
-
-TEST_F(Engine, VolumeColumnSetsVolumeAndPanningAndSlidesPanningUnclamped) {
-    put(0, 0, {C4, 1, 0x50, 0, 0});
-    put(1, 0, {0, 0, 0xCF, 0, 0});
-    put(2, 0, {0, 0, 0xE9, 0, 0});
-    put(0, 1, {C4, 1, 0x10, 0, 0});
-    put(1, 1, {0, 0, 0xC0, 0, 0});
-    put(2, 1, {0, 0, 0xD4, 0, 0});
-    load();
-    ticks(1);
-    EXPECT_EQ(channels[0].volume, 64);
-    EXPECT_EQ(channels[1].volume, 0);
-    ticks(6);
-    EXPECT_EQ(channels[0].panning, 240);
-    EXPECT_EQ(channels[1].panning, 0);
-    ticks(11);
-    EXPECT_EQ(channels[0].panning, 240 + 6 * 9);
-    EXPECT_EQ(channels[1].panning, -6 * 4);
-    EXPECT_EQ(voice(0).panning, 255);
-    EXPECT_EQ(voice(1).panning, 0);
-}
-
-TEST_F(Engine, VolumeColumnPortamentoJumpsToTheNoteWithoutRestart) {
-    put(0, 0, {C4, 1, 0, 0, 0});
-    put(1, 0, {C5, 0, 0xF2, 0, 0});
-    load();
-    ticks(6);
-    Voice* playing = channels[0].voice;
-    ticks(1);
-    EXPECT_EQ(channels[0].voice, playing);
-    EXPECT_EQ(channels[0].period, 3840);
-    EXPECT_EQ(channels[0].porta_speed, 32);
-    EXPECT_EQ(channels[0].porta_target, 3840);
-}
-
-TEST_F(Engine, VolumeColumnVibratoSetsSpeedThenDepthAndVibrates) {
-    put(0, 0, {C4, 1, 0xA4, 0, 0});
-    put(1, 0, {0, 0, 0xB8, 0, 0});
-    load();
-    ticks(6);
-    EXPECT_EQ(channels[0].vib_speed, 4);
-    ticks(3);
-    EXPECT_EQ(channels[0].vib_depth, 8);
-    EXPECT_EQ(channels[0].vib_pos, 8);
-    EXPECT_EQ(channels[0].period_delta, -24);
-}
-
-// ---- Effects at the first tick of a row -------------------------------------------------------
-
-TEST_F(Engine, FirstTickEffectsSetVolumePanningAndGlobalVolume) {
-    put(0, 0, {C4, 1, 0, FX_SETVOL, 80});
-    put(0, 1, {C4, 1, 0, 8, 0x40});
-    put(1, 0, {0, 0, 0, FX_GLOBAL, 99});
-    put(1, 1, {0, 0, 0, FX_EXT, 0x8C});
-    put(2, 0, {0, 0, 0, FX_EXT, 0xB5});
-    put(2, 1, {0, 0, 0, FX_EXT, 0xA5});
-    put(3, 0, {0, 0, 0, FX_EXT, 0xB0});
-    load();
-    ticks(1);
-    EXPECT_EQ(channels[0].volume, 80);  // not clamped
-    EXPECT_EQ(voice(0).volume, 159);  // 80 x 127.5 / 64
-    EXPECT_EQ(channels[1].panning, 0x40);
-    ticks(6);
-    EXPECT_EQ(song->global_volume, 64);
-    EXPECT_EQ(channels[1].panning, 0xC0);
-    ticks(6);
-    EXPECT_EQ(channels[0].volume, 80 - 5);
-    EXPECT_EQ(channels[1].volume, 64);
-    ticks(6);
-    EXPECT_EQ(channels[0].volume, 80 - 10);
-}
-
-TEST_F(Engine, FinePortamentosMoveThePeriodOncePerRow) {
-    put(0, 0, {C4, 1, 0, FX_EXT, 0x12});
-    put(1, 0, {0, 0, 0, FX_EXT, 0x10});
-    put(2, 0, {0, 0, 0, FX_EXT, 0x23});
-    put(3, 0, {0, 0, 0, FX_XFINE, 0x15});
-    put(4, 0, {0, 0, 0, FX_XFINE, 0x27});
-    put(5, 0, {0, 0, 0, FX_XFINE, 0x20});
-    put(6, 0, {0, 0, 0, FX_XFINE, 0x37});
-    load();
-    std::vector<int32_t> periods;
-    for (int row = 0; row < 7; ++row) {
-        ticks(6);
-        periods.push_back(channels[0].period);
-    }
-    EXPECT_EQ(periods, (std::vector<int32_t>{4600, 4592, 4604, 4599, 4606, 4606, 4606}));
-}
-
-TEST_F(Engine, FinetuneEffectChangesTheSampleForLaterNotes) {
-    put(0, 0, {C4, 1, 0, FX_EXT, 0x58});
-    put(1, 0, {C4, 1, 0, 0, 0});
-    load();
-    ticks(1);
-    EXPECT_EQ(song->instruments[0].samples[0]->finetune, 8);
-    ticks(6);
-    EXPECT_EQ(channels[0].period, 4608 - 4);
-}
-
-TEST_F(Engine, EnvelopePositionEffectMovesOnlyTheVolumeEnvelope) {
-    XmEnvelope& env = instrument().volume_envelope;
-    env.points = {{0, 64}, {10, 0}};
-    env.type = 1;
-    instrument().panning_envelope = env;
-    put(0, 0, {C4, 1, 0, FX_ENVPOS, 5});
-    load();
-    ticks(1);
-    EXPECT_EQ(channels[0].venv_out, 32);
-    EXPECT_EQ(channels[0].venv_tick, 5);
-    EXPECT_EQ(channels[0].penv_tick, 1);
-}
-
-TEST_F(Engine, WaveformNibblesAboveThreeKeepThePositionForNewInstruments) {
-    put(0, 0, {C4, 1, 0, FX_EXT, 0x44});
-    put(1, 0, {0, 0, 0, 4, 0x48});
-    put(2, 0, {C4, 1, 0, 0, 0});
-    put(0, 1, {C4, 1, 0, 4, 0x48});
-    put(1, 1, {C4, 1, 0, 0, 0});
-    load();
-    ticks(12);
-    EXPECT_EQ(channels[0].waveform, 0x04);
-    EXPECT_EQ(channels[0].vib_pos, 20);
-    EXPECT_EQ(channels[1].vib_pos, 0);
-    ticks(1);
-    EXPECT_EQ(channels[0].vib_pos, 20);
-}
-
-// ---- Effects on the ticks after the first -----------------------------------------------------
-
-TEST_F(Engine, ArpeggioCyclesThroughTheNotesInBothTables) {
-    put(0, 0, {C4, 1, 0, FX_ARP, 0x37});
-    load();
-    std::vector<int32_t> deltas;
-    for (int tick = 0; tick < 6; ++tick) {
-        ticks(1);
-        deltas.push_back(channels[0].period_delta);
-    }
-    EXPECT_EQ(deltas, (std::vector<int32_t>{0, 192, 448, 0, 192, 448}));
-
-    module.flags = 0;
-    music_free(song);
-    load();
-    ticks(2);
-    EXPECT_EQ(channels[0].period_delta, amiga_period(51, 0) - amiga_period(48, 0));
-    EXPECT_LT(channels[0].period_delta, 0);
-}
-
-TEST_F(Engine, PortamentosSlideEveryTickWithMemoryAndFloor) {
-    put(0, 0, {85, 1, 0, 1, 0xFF});
-    put(0, 1, {C4, 1, 0, 2, 0x10});
-    put(1, 1, {0, 0, 0, 2, 0x00});
-    load();
-    std::vector<int32_t> up;
-    for (int tick = 0; tick < 4; ++tick) {
-        ticks(1);
-        up.push_back(channels[0].period);
-    }
-    EXPECT_EQ(up, (std::vector<int32_t>{2304, 1284, 264, 56}));
-    ticks(2 + 6);
-    EXPECT_EQ(channels[1].period, 4608 + 10 * 64);
-}
-
-TEST_F(Engine, VibratoAdvancesAfterApplying) {
-    put(0, 0, {C4, 1, 0, 4, 0x48});
-    load();
-    ticks(2);
-    EXPECT_EQ(channels[0].period_delta, 0);
-    EXPECT_EQ(channels[0].vib_pos, 4);
-    ticks(1);
-    EXPECT_EQ(channels[0].period_delta, -24);
-    EXPECT_LT(voice(0).frequency, 8363);
-}
-
-TEST_F(Engine, PortamentoAndVibratoWithVolumeSlide) {
-    put(0, 0, {C4, 1, 0, 0, 0});
-    put(1, 0, {C5, 0, 0, 3, 0x08});
-    put(2, 0, {0, 0, 0, 5, 0x02});
-    put(0, 1, {C4, 1, 0x30, 4, 0x48});
-    put(1, 1, {0, 0, 0, 6, 0x20});
-    load();
-    ticks(6 * 2);
-    EXPECT_EQ(channels[0].period, 4608 - 5 * 32);
-    // Ten advances of 4 from 0 wrap once: 20 + 20 - 64.
-    EXPECT_EQ(channels[1].vib_pos, -24);
-    EXPECT_EQ(channels[1].period_delta, 24);
-    EXPECT_EQ(channels[1].volume, 32 + 5 * 2);
-    ticks(6);
-    EXPECT_EQ(channels[0].period, 4608 - 10 * 32);
-    EXPECT_EQ(channels[0].volume, 64 - 5 * 2);
-}
-
-TEST_F(Engine, TremoloDeltaStaysWhenTheTremoloEnds) {
-    put(0, 0, {C4, 1, 0x30, 7, 0x8F});
-    put(1, 0, {0, 0, 0, 0, 0});
-    load();
-    ticks(3);
-    int32_t delta = channels[0].volume_delta;
-    EXPECT_NE(delta, 0);
-    ticks(3);
-    int32_t last = channels[0].volume_delta;
-    ticks(1);
-    EXPECT_EQ(channels[0].volume, 32 + last);
-    EXPECT_EQ(channels[0].volume_delta, 0);
-}
-
-TEST_F(Engine, VolumeSlideUsesItsMemory) {
-    put(0, 0, {C4, 1, 0x28, FX_VOLSLIDE, 0x30});
-    put(1, 0, {0, 0, 0, FX_VOLSLIDE, 0x00});
-    put(2, 0, {0, 0, 0, FX_VOLSLIDE, 0x07});
-    load();
-    ticks(6);
-    EXPECT_EQ(channels[0].volume, 24 + 15);
-    ticks(6);
-    EXPECT_EQ(channels[0].volume, 54);
-    ticks(6);
-    EXPECT_EQ(channels[0].volume, 54 - 35);
-}
-
-TEST_F(Engine, RetriggerEffectsAlternateVoicesOnTheirTicks) {
-    put(0, 0, {C4, 1, 0, FX_EXT, 0x92});
-    put(0, 1, {C4, 1, 0, FX_RETRIG, 0x33});
-    load();
-    std::vector<int> voices0, volumes1;
-    for (int tick = 0; tick < 6; ++tick) {
-        ticks(1);
-        voices0.push_back(voice(0).index);
-        volumes1.push_back(channels[1].volume);
-    }
-    EXPECT_EQ(voices0, (std::vector<int>{0, 0, 32, 32, 0, 0}));
-    EXPECT_EQ(volumes1, (std::vector<int>{64, 64, 64, 60, 60, 60}));
-    EXPECT_EQ(voice(1).index, 33);  // retriggered on tick 3 only: one hand-over
-}
-
-TEST_F(Engine, RetriggerVolumeModesChangeAndClampTheVolume) {
-    const std::pair<uint8_t, int32_t> cases[] = {{0x1, 39}, {0x5, 24}, {0x6, 26}, {0x7, 20},
-                                                 {0x8, 40}, {0xB, 44}, {0xE, 60}, {0xF, 64}};
-    int row = 0;
-    for (const auto& c : cases) put(row++, 0, {C4, 1, 0x38, FX_RETRIG, uint8_t(c.first << 4 | 5)});
-    load();
-    for (auto [mode, expected] : cases) {
-        ticks(6);
-        EXPECT_EQ(channels[0].volume, expected) << "mode " << int(mode);
-    }
-}
-
-TEST_F(Engine, NoteCutSilencesOnItsTick) {
-    put(0, 0, {C4, 1, 0, FX_EXT, 0xC3});
-    put(0, 1, {C4, 1, 0, FX_EXT, 0xC0});
-    load();
-    ticks(3);
-    EXPECT_EQ(channels[0].volume, 64);
-    ticks(1);
-    EXPECT_EQ(channels[0].volume, 0);
-    EXPECT_EQ(voice(0).volume, 0);
-    ticks(2);
-    EXPECT_EQ(channels[1].volume, 64);
-}
-
-TEST_F(Engine, GlobalVolumeSlideAndPanningSlide) {
-    put(0, 0, {C4, 1, 0, FX_GSLIDE, 0x05});
-    put(1, 0, {0, 0, 0, FX_GSLIDE, 0x00});
-    put(2, 0, {0, 0, 0, FX_GSLIDE, 0xF0});
-    put(0, 1, {C4, 1, 0xCF, FX_PANSLIDE, 0x40});
-    put(1, 1, {0, 0, 0, FX_PANSLIDE, 0x0F});
-    load();
-    ticks(6);
-    EXPECT_EQ(song->global_volume, 64 - 25);
-    EXPECT_EQ(channels[1].panning, 255);
-    ticks(6);
-    EXPECT_EQ(song->global_volume, 64 - 50);
-    EXPECT_EQ(channels[1].panning, 255 - 75);
-    ticks(6);
-    EXPECT_EQ(song->global_volume, 64);
-}
-
-TEST_F(Engine, TremorAlternatesAudibleAndSilentTicks) {
-    put(0, 0, {C4, 1, 0, FX_TREMOR, 0x11});
-    load();
-    std::vector<int32_t> volumes;
-    for (int tick = 0; tick < 6; ++tick) {
-        ticks(1);
-        volumes.push_back(voice(0).volume);
-    }
-    EXPECT_EQ(volumes, (std::vector<int32_t>{127, 127, 0, 0, 127, 127}));
-}
-
 // ---- Any input stays in bounds ----------------------------------------------------------------
 
-TEST_F(Engine, RandomCellsKeepThePositionAndVoicesInBounds) {
+// Plays the song, checking the position and every channel's voice after each tick; counts the
+// rows started.
+void play_in_bounds(Song* song, int ticks, int* rows) {
+    for (int tick = 0; tick < ticks; ++tick) {
+        *rows += song->tick == 0;
+        song_tick(song);
+        ASSERT_LT(song->order_pos, song->song_length);
+        ASSERT_LT(song->row, song->patterns[song->order_table[song->order_pos]].rows);
+        for (int c = 0; c < song->channel_count; ++c) {
+            const ChannelState& ch = channels[c];
+            ASSERT_TRUE(ch.voice >= &voices[0] && ch.voice < &voices[64]) << c;
+            ASSERT_TRUE(ch.venv_out >= 0 && ch.venv_out <= 64) << c;
+            ASSERT_TRUE(ch.voice->panning >= 0 && ch.voice->panning <= 255) << c;
+        }
+    }
+}
+
+// Four channels, three patterns of 32, 5 and 64 rows in five orders, a looped volume envelope,
+// autovibrato, keymap holes, and cells of random notes, instruments (2 to 4 are missing: they
+// play the silent dummy), volume bytes and effects.
+void random_cells(XmModule& m) {
     uint32_t seed = 12345;
     auto next = [&seed](uint32_t range) {
         seed = seed * 1664525u + 1013904223u;
-        return (seed >> 8) % range;
+        return uint8_t((seed >> 8) % range);
     };
-    module.channel_count = 4;
-    module.patterns = {xm_empty_pattern(module, 32), xm_empty_pattern(module, 5),
-                       xm_empty_pattern(module, 64)};
-    module.orders = {0, 1, 2, 1, 0};
-    instrument().volume_envelope.points = {{0, 64}, {3, 10}, {9, 40}, {20, 0}};
-    instrument().volume_envelope.type = 7;
-    instrument().volume_envelope.loop_start = 1;
-    instrument().volume_envelope.loop_end = 2;
-    instrument().vibrato_depth = 15;
-    instrument().vibrato_rate = 40;
-    for (XmPattern& pattern : module.patterns) {
-        for (NoteCell& cell : pattern.cells) {
-            cell.note = uint8_t(next(4) == 0 ? 1 + next(97) : 0);
-            cell.instrument = uint8_t(next(3) == 0 ? next(4) : 0);
-            cell.volume = uint8_t(next(2) == 0 ? next(256) : 0);
-            cell.effect = uint8_t(next(36));
-            cell.param = uint8_t(next(256));
-        }
-    }
-    load();
-    for (int tick = 0; tick < 20000; ++tick) {
-        song_tick(song);
-        ASSERT_GE(song->order_pos, 0);
-        ASSERT_LT(song->order_pos, song->song_length);
-        ASSERT_LT(song->row, song->patterns[song->order_table[song->order_pos]].rows);
-        for (int c = 0; c < 4; ++c) {
-            ASSERT_GE(channels[c].voice, &voices[0]);
-            ASSERT_LT(channels[c].voice, &voices[64]);
-            ASSERT_GE(channels[c].venv_out, 0);
-            ASSERT_LE(channels[c].venv_out, 64);
-            ASSERT_GE(voice(c).panning, 0);
-            ASSERT_LE(voice(c).panning, 255);
-        }
-    }
+    m.channel_count = 4;
+    m.patterns = {xm_empty_pattern(m, 32), xm_empty_pattern(m, 5), xm_empty_pattern(m, 64)};
+    m.orders = {0, 1, 2, 1, 0};
+    XmInstrument& ins = m.instruments[0];
+    ins.volume_envelope = {{{0, 64}, {3, 10}, {9, 40}, {20, 0}}, 7, 0, 1, 2, {}};
+    ins.vibrato_depth = 15;
+    ins.vibrato_rate = 40;
+    for (int k = 0; k < 96; k += 5) ins.keymap[k] = 16;
+    for (XmPattern& pattern : m.patterns)
+        for (NoteCell& cell : pattern.cells)
+            cell = {uint8_t(next(4) == 0 ? 1 + next(97) : 0), uint8_t(next(3) == 0 ? next(5) : 0),
+                    uint8_t(next(2) == 0 ? next(256) : 0), next(36), next(256)};
 }
 
-TEST(EngineSongs, RealModulesPlayWithinBounds) {
-    const char* names[] = {"drozerix-bit-loader.xm", "lachesis-villgust-gaiden-menu.xm",
-                           "drozerix-crush.xm", "drozerix-dream-candy.xm"};
+TEST_F(Engine, RandomCellsKeepThePositionAndVoicesInBounds) {
+    load({}, random_cells);
+    int rows = 0;
+    play_in_bounds(song, 20000, &rows);
+}
+
+TEST(EngineSongs, RealSongsLoadAndPlayInBounds) {
+    if (!std::filesystem::is_directory(testdata_dir())) GTEST_SKIP() << "no " << testdata_dir();
     music_set_file_callbacks(file_open, file_close, file_read, file_seek, file_tell);
-    for (const char* name : names) {
-        std::string path = std::string("/work/shared/testdata/xm/") + name;
-        if (!std::filesystem::exists(path)) GTEST_SKIP() << "test songs not present";
-        Song* song = music_load(path.c_str(), nullptr);
-        ASSERT_NE(song, nullptr) << name << ": " << music_load_error();
+    for (const char* file : {"drozerix-dream-candy.xm", "drozerix-crush.xm",
+                             "drozerix-bit-loader.xm", "lachesis-villgust-gaiden-menu.xm"}) {
+        SCOPED_TRACE(file);
+        Song* song = music_load((testdata_dir() / file).string().c_str(), nullptr);
+        ASSERT_NE(song, nullptr) << music_load_error();
         ASSERT_TRUE(playback_prepare(song));
-        int rows_started = 0;
-        for (int tick = 0; tick < 5000; ++tick) {
-            if (song->tick == 0) ++rows_started;
-            song_tick(song);
-            ASSERT_LT(song->order_pos, song->song_length) << name;
-            ASSERT_LT(song->row, song->patterns[song->order_table[song->order_pos]].rows) << name;
-        }
-        EXPECT_GT(rows_started, 5000 / 32) << name;
+        int rows = 0;
+        play_in_bounds(song, 5000, &rows);
+        EXPECT_GT(rows, 5000 / 32);
         music_free(song);
     }
 }
