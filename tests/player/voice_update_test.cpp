@@ -1,6 +1,7 @@
 // The voice update (volume, panning, frequency, trigger hand-over, restart) and set_bpm.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 
 #include "player/engine.h"
@@ -12,23 +13,19 @@ protected:
     Song song = {};
     ChannelState channel = {};
     SampleHeader sample = {};
+    Voice& voice = voices[3];
 
+    // Channel 3 at full volume, centred, on an unlooped sample of 1000 frames.
     void SetUp() override {
         std::memset(voices, 0, sizeof voices);
-        for (int k = 0; k < VOICE_COUNT; ++k) {
-            voices[k].index = k;
-            voices[k].step = 1;
-        }
+        for (int k = 0; k < VOICE_COUNT; ++k) voices[k].index = k;
         song.song_flags = 1;
-        song.global_volume = 64;
-        channel.voice = &voices[3];
-        channel.volume = 64;
-        channel.venv_out = 64;
+        song.global_volume = channel.volume = channel.venv_out = 64;
+        channel.voice = &voice;
         channel.penv_out = 32;
         channel.fadeout_volume = 65536;
         channel.panning = 128;
-        sample.length = 1000;
-        sample.loop_length = 1000;
+        sample.length = sample.loop_length = 1000;
         sample.loop_type = LOOP_NONE;
     }
 
@@ -38,196 +35,97 @@ protected:
     }
 };
 
-TEST_F(VoiceUpdate, FullVolumeCentredGivesEqualLevels) {
-    update(UPDATE_VOLUME | UPDATE_PANNING);
-    EXPECT_EQ(voices[3].volume, 127);
-    EXPECT_EQ(voices[3].volume_copy, 127);
-    EXPECT_EQ(voices[3].panning, 128);
-    EXPECT_EQ(voices[3].level_left, 63);
-    EXPECT_EQ(voices[3].level_right, 63);
-}
-
-TEST_F(VoiceUpdate, GlobalVolumeAndTremoloScaleTheVolume) {
-    song.global_volume = 32;
-    update(UPDATE_VOLUME);
-    EXPECT_EQ(voices[3].volume, 63);
-    song.global_volume = 64;
-    channel.volume_delta = -32;
-    update(UPDATE_VOLUME);
-    EXPECT_EQ(voices[3].volume, 63);
-    channel.volume_delta = 0;
-    channel.fadeout_volume = 0;
-    update(UPDATE_VOLUME);
-    EXPECT_EQ(voices[3].volume, 0);
-}
-
-TEST_F(VoiceUpdate, VolumeLevelsUseTheVoicePanningOnly) {
-    voices[3].panning = 255;
+TEST_F(VoiceUpdate, VolumeAndPanningGiveTheTwoLevels) {
+    const struct { int32_t delta, fadeout, global, panning, envelope, volume, pan, left, right;
+    } cases[] = {
+        {0, 65536, 64, 128, 32, 127, 128, 63, 63},  {0, 65536, 32, 128, 32, 63, 128, 31, 31},
+        {-32, 65536, 64, 128, 32, 63, 128, 31, 31}, {0, 0, 64, 128, 32, 0, 128, 0, 0},
+        {0, 65536, 64, 0, 64, 127, 0, 0, 127},      // envelope reach (128 - 128) / 32 = 0
+        {0, 65536, 64, 128, 0, 127, 0, 0, 127},     // 128 + 4 x (0 - 32)
+        {0, 65536, 64, 200, 64, 127, 232, 115, 11}, // reach (128 - 72) / 32 = 1
+        {0, 65536, 64, 300, 32, 127, 255, 127, 0},  // an unclamped volume-column slide
+    };
+    for (const auto& c : cases) {
+        channel.volume_delta = c.delta;
+        channel.fadeout_volume = c.fadeout;
+        song.global_volume = c.global;
+        channel.panning = c.panning;
+        channel.penv_out = c.envelope;
+        update(UPDATE_VOLUME | UPDATE_PANNING);
+        EXPECT_EQ((std::array{voice.volume, voice.volume_copy, voice.panning, voice.panning_copy,
+                              voice.level_left, voice.level_right}),
+                  (std::array{c.volume, c.volume, c.pan, c.pan, c.left, c.right}))
+            << c.delta << " " << c.fadeout << " " << c.global << " " << c.panning << " "
+            << c.envelope;
+    }
+    voice.panning = 255;  // the volume's levels use the voice's panning, not the channel's
     channel.panning = 0;
     update(UPDATE_VOLUME);
-    EXPECT_EQ(voices[3].level_left, 127);
-    EXPECT_EQ(voices[3].level_right, 0);
+    EXPECT_EQ(voice.level_left - voice.level_right, 127);
 }
 
-TEST_F(VoiceUpdate, PanningEnvelopeSwingsOnlyAsFarAsTheNearerEdge) {
-    channel.panning = 0;
-    channel.penv_out = 64;
-    update(UPDATE_VOLUME | UPDATE_PANNING);
-    EXPECT_EQ(voices[3].panning, 0);
-    EXPECT_EQ(voices[3].level_left, 0);
-    EXPECT_EQ(voices[3].level_right, 127);
-    channel.panning = 128;
-    channel.penv_out = 0;
-    update(UPDATE_PANNING);
-    EXPECT_EQ(voices[3].panning, 0);
-    channel.panning = 200;  // factor (128 - 72) / 32 = 1
-    channel.penv_out = 64;
-    update(UPDATE_PANNING);
-    EXPECT_EQ(voices[3].panning, 232);
-    EXPECT_EQ(voices[3].panning_copy, 232);
-    channel.panning = 300;  // an unclamped volume-column slide still yields 0..255
-    update(UPDATE_PANNING);
-    EXPECT_EQ(voices[3].panning, 255);
+TEST_F(VoiceUpdate, PeriodsGiveFrequencyAndStep) {
+    const uint32_t floor = uint32_t((uint64_t{100} << 32) / 44100);
+    const struct { const char* what; uint16_t flags; int32_t period, delta, frequency, step;
+                   uint32_t frac; } cases[] = {
+        {"linear C-4", 1, 4608, 0, 8363, 0, 814485521u},
+        {"linear an octave up", 1, 4608 - 768, 0, 16726, 0, 1628971042u},
+        {"linear: a positive delta raises", 1, 4608, 768, 16726, 0, 1628971042u},
+        {"Amiga C-4", 0, 1712, 0, 8362, 0, 814388129u},
+        {"Amiga: a positive delta lowers", 0, 1712, 1712, 4181, 0, 407194064u},
+        {"below 100 Hz steps at 100 Hz", 0, 200000, 0, 71, 0, floor},
+        {"a negative frequency steps at 100 Hz", 0, -5, 0, -2863411, 0, floor},
+        {"linear, far up: the step stays below 128", 1, -(1 << 24), 0, INT32_MAX, 127, 4294869904u},
+        {"Amiga period 1: the step stays below 128", 0, 1, 0, 14317056, 127, 4294869904u},
+        {"period + delta 0: left alone", 0, 100, -100, 1234, 1, 0},
+    };
+    for (const auto& c : cases) {
+        voice.frequency = 1234;
+        voice.step = 1;
+        voice.step_frac = 0;
+        song.song_flags = c.flags;
+        channel.period = c.period;
+        channel.period_delta = c.delta;
+        update(UPDATE_FREQUENCY);
+        EXPECT_EQ((std::array<int64_t, 3>{voice.frequency, voice.step, voice.step_frac}),
+                  (std::array<int64_t, 3>{c.frequency, c.step, c.frac}))
+            << c.what;
+    }
 }
 
-TEST_F(VoiceUpdate, LinearPeriodsGiveFrequencyAndStep) {
-    channel.period = 4608;
-    update(UPDATE_FREQUENCY);
-    EXPECT_EQ(voices[3].frequency, 8363);
-    EXPECT_EQ(voices[3].step, 0);
-    EXPECT_EQ(voices[3].step_frac, 814485521u);
-    channel.period = 4608 - 768;
-    update(UPDATE_FREQUENCY);
-    EXPECT_EQ(voices[3].frequency, 16726);
-    channel.period = 4608;
-    channel.period_delta = 768;  // a positive delta raises the pitch with the linear table
-    update(UPDATE_FREQUENCY);
-    EXPECT_EQ(voices[3].frequency, 16726);
-    channel.period = 1000;
-    channel.period_delta = 0;
-    update(UPDATE_FREQUENCY);
-    EXPECT_EQ(voices[3].step, voices[3].frequency / 44100);
-}
-
-TEST_F(VoiceUpdate, AmigaPeriodsDivideTheClock) {
-    song.song_flags = 0;
-    channel.period = 1712;
-    update(UPDATE_FREQUENCY);
-    EXPECT_EQ(voices[3].frequency, 8362);
-    channel.period_delta = 1712;  // a positive delta lowers the pitch with the Amiga table
-    update(UPDATE_FREQUENCY);
-    EXPECT_EQ(voices[3].frequency, 4181);
-}
-
-TEST_F(VoiceUpdate, SlowFrequenciesStepAtTheFloor) {
-    song.song_flags = 0;
-    channel.period = 200000;
-    update(UPDATE_FREQUENCY);
-    EXPECT_EQ(voices[3].frequency, 71);
-    EXPECT_EQ(voices[3].step, 0);
-    EXPECT_EQ(voices[3].step_frac, static_cast<uint32_t>((uint64_t{100} << 32) / 44100));
-}
-
-TEST_F(VoiceUpdate, ExtremePeriodsKeepTheStepBounded) {
-    channel.period = -(1 << 24);
-    update(UPDATE_FREQUENCY);
-    EXPECT_EQ(voices[3].frequency, INT32_MAX);
-    EXPECT_LT(voices[3].step, 128);
-    song.song_flags = 0;
-    channel.period = 1;
-    update(UPDATE_FREQUENCY);
-    EXPECT_EQ(voices[3].frequency, 14317056);
-    EXPECT_LT(voices[3].step, 128);
-    channel.period = -5;
-    update(UPDATE_FREQUENCY);
-    EXPECT_EQ(voices[3].step, 0);  // a negative frequency steps at the floor
-}
-
-TEST_F(VoiceUpdate, ZeroPeriodLeavesTheFrequencyAlone) {
-    song.song_flags = 0;
-    voices[3].frequency = 1234;
-    channel.period = 100;
-    channel.period_delta = -100;
-    update(UPDATE_FREQUENCY);
-    EXPECT_EQ(voices[3].frequency, 1234);
-    EXPECT_EQ(channel.flags & UPDATE_FREQUENCY, 0);
-}
-
-TEST_F(VoiceUpdate, TriggerOnASilentVoiceStartsInPlace) {
-    voices[3].start_offset = 300;
+TEST_F(VoiceUpdate, TriggerStartsInPlaceThenHandsThePlayingNoteToTheTwin) {
+    voice.start_offset = 300;
     update(UPDATE_TRIGGER);
-    EXPECT_EQ(channel.voice, &voices[3]);
-    EXPECT_EQ(voices[3].sample, &sample);
-    EXPECT_EQ(voices[3].pos, 300);
-    EXPECT_EQ(voices[3].start_offset, 0u);
-    EXPECT_EQ(voices[3].direction, 1);
-    EXPECT_EQ(voices[3].cur_left, 0);
-    EXPECT_EQ(voices[35].sample, nullptr);
-}
-
-TEST_F(VoiceUpdate, TriggerAlternatesBetweenTheVoiceAndItsTwin) {
+    EXPECT_EQ(channel.voice, &voice);
+    EXPECT_EQ((std::array<int64_t, 3>{voice.pos, voice.start_offset, voice.direction}),
+              (std::array<int64_t, 3>{300, 0, 1}));
+    voice.pos = 500;
+    voice.cur_left = 63 * 256;
+    voice.start_offset = 1000;  // at the loop end: the note starts at 0
     update(UPDATE_TRIGGER | UPDATE_VOLUME);
-    voices[3].pos = 500;
-    voices[3].cur_left = 63 * 256;
-    update(UPDATE_TRIGGER | UPDATE_VOLUME);
-    EXPECT_EQ(channel.voice, &voices[35]);
-    EXPECT_EQ(voices[35].index, 35);
-    EXPECT_EQ(voices[35].pos, 0);
-    EXPECT_EQ(voices[35].volume, 127);
-    // The old voice keeps its sample and position and fades to silence.
-    EXPECT_EQ(voices[3].sample, &sample);
-    EXPECT_EQ(voices[3].pos, 500);
-    EXPECT_EQ(voices[3].volume, 0);
-    EXPECT_EQ(voices[3].level_left, 0);
-    EXPECT_EQ(voices[3].level_right, 0);
-    EXPECT_EQ(voices[3].cur_left, 63 * 256);
-    update(UPDATE_TRIGGER);
-    EXPECT_EQ(channel.voice, &voices[3]);
-    EXPECT_EQ(voices[3].index, 3);
-}
-
-TEST_F(VoiceUpdate, StartOffsetAtTheLoopEndStartsAtZero) {
-    sample.loop_start = 100;
-    sample.loop_length = 50;
-    voices[3].start_offset = 150;
-    update(UPDATE_TRIGGER);
-    EXPECT_EQ(voices[3].pos, 0);
-}
-
-TEST_F(VoiceUpdate, RestartRewindsWithoutTrigger) {
-    update(UPDATE_TRIGGER);
-    voices[3].pos = 700;
-    voices[3].pos_frac = 99;
-    update(UPDATE_RESTART);
-    EXPECT_EQ(channel.voice, &voices[3]);
-    EXPECT_EQ(voices[3].pos, 0);
-    EXPECT_EQ(voices[3].pos_frac, 0u);
-}
-
-TEST_F(VoiceUpdate, ChannelWithoutVoiceIsSkipped) {
-    channel.voice = nullptr;
+    Voice& twin = voices[35];
+    EXPECT_EQ(channel.voice, &twin);
+    EXPECT_EQ((std::array{twin.index, twin.pos, twin.cur_left, twin.volume}),
+              (std::array{35, 0, 0, 127}));  // from the start, fading in
+    // The old voice keeps its sample, position and current level and fades to silence.
+    EXPECT_EQ(voice.sample, &sample);
+    EXPECT_EQ((std::array{voice.index, voice.pos, voice.cur_left, voice.volume, voice.level_left,
+                          voice.level_right}),
+              (std::array{3, 500, 63 * 256, 0, 0, 0}));
+    channel.voice = nullptr;  // skipped, not followed
     update(UPDATE_TRIGGER | UPDATE_VOLUME | UPDATE_FREQUENCY);
     EXPECT_EQ(channel.voice, nullptr);
 }
 
-TEST(SetBpm, TickLengthFromTheTempo) {
-    Song song = {};
-    set_bpm(&song, 130);
-    EXPECT_EQ(song.bpm, 130);
-    EXPECT_EQ(song.tick_frames, 848);
-    set_bpm(&song, 125);
-    EXPECT_EQ(song.tick_frames, 882);
-    set_bpm(&song, 255);
-    EXPECT_EQ(song.tick_frames, 432);
-}
-
-TEST(SetBpm, TempoBelowOneIsReadAsOne) {
-    Song song = {};
-    set_bpm(&song, 0);
-    EXPECT_EQ(song.bpm, 1);
-    EXPECT_EQ(song.tick_frames, 110250);
-    set_bpm(&song, -20);
-    EXPECT_GT(song.tick_frames, 0);
+TEST(SetBpm, TickLengthFromTheTempoAndTempoBelowOneReadAsOne) {
+    const struct { int32_t bpm, stored, frames; } cases[] = {
+        {130, 130, 848}, {125, 125, 882}, {255, 255, 432}, {0, 1, 110250}, {-20, 1, 110250}};
+    for (const auto& c : cases) {
+        Song song = {};
+        set_bpm(&song, c.bpm);
+        EXPECT_EQ(song.bpm, c.stored);
+        EXPECT_EQ(song.tick_frames, c.frames) << c.bpm;
+    }
 }
 
 }  // namespace
