@@ -7,7 +7,7 @@
 
 #include "audio/audio.h"
 #include "player/engine.h"
-#include "tests/player/player_test_support.h"
+#include "tests/support/modules.h"
 
 namespace {
 

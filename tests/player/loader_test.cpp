@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "audio/audio.h"
-#include "tests/player/player_test_support.h"
+#include "tests/support/modules.h"
 
 namespace {
 
