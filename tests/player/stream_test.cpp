@@ -9,16 +9,14 @@
 
 namespace {
 
-const unsigned char kBytes[20] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18,
-                                  19};
+const unsigned char kBytes[20] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19};
 const EmbeddedResource kTable[] = {{"MUSIC", "TWENTY", kBytes, 20}};
 
 TEST(StreamCallbacks, ReadsStopAtTheEndSeeksClampAndNullsAreRefused) {
     resources_use(kTable, 1);
     music_set_file_callbacks(resource_open, resource_close, resource_read, nullptr, resource_tell);
     EXPECT_EQ(stream_open("TWENTY", 0, 0), nullptr);  // any null callback clears all five
-    music_set_file_callbacks(resource_open, resource_close, resource_read, resource_seek,
-                             resource_tell);
+    music_set_file_callbacks(resource_open, resource_close, resource_read, resource_seek, resource_tell);
     StreamHandle* h = stream_open("TWENTY", 7, -42);
     ASSERT_NE(h, nullptr);
     EXPECT_EQ((std::array<int, 2>{h->mode, h->value}), (std::array{7, -42}));
