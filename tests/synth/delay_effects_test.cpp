@@ -11,7 +11,7 @@
 using DelayEffects = SynthSlots;
 
 static std::vector<double> impulse(int count) {
-    std::vector<double> samples(static_cast<size_t>(count), 0.0);
+    std::vector<double> samples(size_t(count), 0.0);
     samples[0] = 1.0;
     return samples;
 }
@@ -30,15 +30,14 @@ TEST_F(DelayEffects, SilenceStaysSilentAndResultsDoNotDependOnTheStartingDelayPo
     for (size_t k = 0; k < input.size(); ++k) input[k] = std::sin(0.05 * k) * std::exp(-0.0005 * k);
     for (int which = 0; which < 4; ++which) {
         SCOPED_TRACE(which);
-        ProgramBuilder alone;
+        ProgramBuilder alone, p[2];
         EXPECT_EQ(run(add_effect(alone, which), constant_samples(3000, 0.0)), constant_samples(3000, 0.0));
         // A copy step in front moves delay_pos on by its length before the effect starts, so the
         // two runs start 88000 positions apart and at least one wraps past the end of the lines.
         std::vector<double> results[2];
-        for (int run_index = 0; run_index < 2; ++run_index) {
-            load_slot(3, constant_samples(run_index == 0 ? 1000 : 89000, 0.0));
-            ProgramBuilder p;
-            results[run_index] = run(add_effect(p.step(8, 2, {}, {3}), which), input);
+        for (int k = 0; k < 2; ++k) {
+            load_slot(3, constant_samples(k == 0 ? 1000 : 89000, 0.0));
+            results[k] = run(add_effect(p[k].step(8, 2, {}, {3}), which), input);
         }
         // Equal up to rounding: a fractional delay's read position delay_pos - d rounds
         // differently at different magnitudes of delay_pos.
@@ -49,7 +48,7 @@ TEST_F(DelayEffects, SilenceStaysSilentAndResultsDoNotDependOnTheStartingDelayPo
 TEST_F(DelayEffects, ChorusVoicesEchoAfterSpacingPlusOneAndFeedBack) {
     // One voice, no wobble, 10 ms spacing (441 samples): the voice reads 442 samples back.
     std::vector<double> out = run(ProgramBuilder().step(82, 1, {0, 10, 0, 1, 0.5f, 1}, {1}), impulse(1000));
-    expect_samples(std::vector<double>(out.begin(), out.begin() + 442), constant_samples(442, 0.0));  // fully wet
+    EXPECT_EQ(std::vector<double>(out.begin(), out.begin() + 442), constant_samples(442, 0.0));  // fully wet
     EXPECT_NEAR(out[442], 1.0, 0.003);            // high-passed at 22 Hz
     EXPECT_NEAR(out[884] - out[883], 0.5, 0.01);  // fed back at half level
     // Two voices at 442 and 883 samples, each at half level.

@@ -5,32 +5,23 @@
 #include <bit>
 #include <cstdint>
 
-#include "synth/synth_state.h"
 #include "synth_test_support.h"
 
-// FNV-1a over the slot's length and the bit pattern of every sample.
+// FNV-1a over the slot's length and the bit pattern of every sample, byte by byte.
 static uint64_t slot_hash(int slot) {
     uint64_t hash = 14695981039346656037ull;
-    auto mix = [&hash](uint64_t word) {
-        for (int b = 0; b < 8; b++) {
-            hash ^= (word >> (8 * b)) & 0xFF;
-            hash *= 1099511628211ull;
-        }
-    };
-    mix(static_cast<uint64_t>(synth_slot_length(slot)));
-    const double* data = synth_slot_samples(slot);
-    for (int32_t i = 0; i < synth_slot_length(slot); i++) mix(std::bit_cast<uint64_t>(data[i]));
+    std::vector<uint64_t> words = {uint64_t(synth_slot_length(slot))};
+    for (int32_t i = 0; i < synth_slot_length(slot); i++) words.push_back(std::bit_cast<uint64_t>(synth_slot_samples(slot)[i]));
+    for (uint64_t word : words)
+        for (int b = 0; b < 8; b++) hash = (hash ^ ((word >> (8 * b)) & 0xFF)) * 1099511628211ull;
     return hash;
 }
 
-class ShippedRender : public SynthSlots {};
+using ShippedRender = SynthSlots;
 
 TEST_F(ShippedRender, EverySlotMatchesItsPinnedHash) {
     ASSERT_TRUE(synth_render_all());
-    const uint64_t pinned[SYNTH_INSTRUMENT_COUNT] = {
-        16264225229170344060ull, 10370481206278541167ull, 9313300831188677668ull,
-        6551316892762999433ull,  6039625624130042387ull,  12426828329180072451ull};
-    for (int slot = 1; slot <= SYNTH_INSTRUMENT_COUNT; slot++) {
-        EXPECT_EQ(slot_hash(slot), pinned[slot - 1]) << "slot " << slot;
-    }
+    const uint64_t pinned[SYNTH_INSTRUMENT_COUNT] = {16264225229170344060ull, 10370481206278541167ull, 9313300831188677668ull,
+                                                     6551316892762999433ull, 6039625624130042387ull, 12426828329180072451ull};
+    for (int slot = 1; slot <= SYNTH_INSTRUMENT_COUNT; slot++) EXPECT_EQ(slot_hash(slot), pinned[slot - 1]) << "slot " << slot;
 }

@@ -12,10 +12,9 @@ using Generators = SynthSlots;
 
 TEST_F(Generators, PercussionBodyAloneIsAnUnfilteredSineAndSilentWithZeroBodyEnvelope) {
     // 0.01 s, body 1000 Hz, no noise, body added after the clip, one filter section of each kind.
-    ProgramBuilder b;
-    b.step(0, 1, {0.01f, 1000, 0.125f, 0.5f, 0.5f, 0, 0.5f, 0.9f, 0.1f, 0, 0, 0, 1, 1}, {1, 0, 0, 1});
-    b.step(0, 2, {0.01f, 1000, 0, 0, 0, 0, 0.5f, 0.9f, 0.1f, 0, 0, 0, 1, 1}, {1, 0, 0, 0});
-    render(b);
+    render(ProgramBuilder()
+               .step(0, 1, {0.01f, 1000, 0.125f, 0.5f, 0.5f, 0, 0.5f, 0.9f, 0.1f, 0, 0, 0, 1, 1}, {1, 0, 0, 1})
+               .step(0, 2, {0.01f, 1000, 0, 0, 0, 0, 0.5f, 0.9f, 0.1f, 0, 0, 0, 1, 1}, {1, 0, 0, 0}));
     std::vector<double> out = slot(1);
     ASSERT_EQ(out.size(), 440u);  // 0.01f x 44100 = 440.99..., truncated
     // body_env falls linearly from 1 to 0.5 over 125 ms; the phase advances at 1000 Hz x body_env.
@@ -35,12 +34,9 @@ TEST_F(Generators, PhaseShapeBendsTheCycleAndIsAnIdentityAtOneHalf) {
     b.step(130, 1, {0.05f, 0.5f, 0.5f, 1.0f}, {57});  // note 57 is 440 Hz
     b.step(129, 2, {0.01f, 0.0f, 0.5f, 1.0f}, {57});  // shape 0: a fast start
     render(b);
-    std::vector<double> identity = slot(1), bent = slot(2);
-    std::vector<double> phases = note_phases(identity.size(), 440.0);
+    const std::vector<double> identity = slot(1), bent = slot(2), phases = note_phases(identity.size(), 440.0);
     for (size_t i = 0; i < identity.size(); i++) ASSERT_EQ(identity[i], std::sin((phases[i] + phases[i]) * PI)) << i;
-    for (size_t i = 0; i < bent.size(); i++) {
-        ASSERT_NEAR(bent[i], std::sin(2 * PI * (1.0 - std::pow(phases[i] - 1.0, 6))), 1e-9) << i;
-    }
+    for (size_t i = 0; i < bent.size(); i++) ASSERT_NEAR(bent[i], std::sin(2 * PI * (1.0 - std::pow(phases[i] - 1.0, 6))), 1e-9) << i;
 }
 
 TEST_F(Generators, NoiseSourceShapesEachDrawAndIgnoresThePhaseShape) {
@@ -54,7 +50,7 @@ TEST_F(Generators, NoiseSourceShapesEachDrawAndIgnoresThePhaseShape) {
     EXPECT_EQ(saturated, slot(3));
     synth_srand(0);  // each step draws rand_range(-1, 1) from a freshly seeded sequence
     for (size_t i = 0; i < half.size(); i++) {
-        double y = -1.0 + synth_rand() * 2.0 / 32767.0;
+        const double y = -1.0 + synth_rand() * 2.0 / 32767.0;
         EXPECT_EQ(half[i], y * 0.5);
         EXPECT_NEAR(saturated[i], std::copysign(1.0 - std::pow(1.0 - std::fabs(y), 6), y), 1e-15);
         EXPECT_NEAR(fifth[i], std::pow(y, 5), 1e-15);

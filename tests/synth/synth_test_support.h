@@ -19,10 +19,9 @@ struct ProgramBuilder {
     std::vector<float> floats;
     std::vector<int32_t> ints;
 
-    ProgramBuilder& step(int opcode, int slot, const std::vector<float>& fs = {},
-                         const std::vector<int>& bs = {}) {
-        opcodes.push_back(static_cast<uint8_t>(opcode));
-        slots.push_back(static_cast<uint8_t>(slot));
+    ProgramBuilder& step(int opcode, int slot, const std::vector<float>& fs = {}, const std::vector<int>& bs = {}) {
+        opcodes.push_back(uint8_t(opcode));
+        slots.push_back(uint8_t(slot));
         return curve(fs).extra_bytes(bs);
     }
     ProgramBuilder& curve(const std::vector<float>& points) {
@@ -30,7 +29,7 @@ struct ProgramBuilder {
         return *this;
     }
     ProgramBuilder& extra_bytes(const std::vector<int>& bs) {
-        for (int b : bs) bytes.push_back(static_cast<uint8_t>(b));
+        bytes.insert(bytes.end(), bs.begin(), bs.end());  // each value taken as its low byte
         return *this;
     }
     ProgramBuilder& extra_ints(const std::vector<int32_t>& is) {
@@ -38,10 +37,8 @@ struct ProgramBuilder {
         return *this;
     }
     SynthProgram program() const {
-        return SynthProgram{opcodes.data(), slots.data(), static_cast<int32_t>(opcodes.size()), 6,
-                            floats.data(), static_cast<int32_t>(floats.size()), bytes.data(),
-                            static_cast<int32_t>(bytes.size()), ints.data(),
-                            static_cast<int32_t>(ints.size())};
+        return {opcodes.data(), slots.data(), int32_t(opcodes.size()), 6, floats.data(), int32_t(floats.size()),
+                bytes.data(), int32_t(bytes.size()), ints.data(), int32_t(ints.size())};
     }
 };
 
@@ -51,22 +48,15 @@ inline void load_slot(int slot, const std::vector<double>& samples, size_t spare
     std::free(slot_data[slot]);
     slot_data[slot] = static_cast<double*>(std::calloc(samples.size() + spare, sizeof(double)));
     std::copy(samples.begin(), samples.end(), slot_data[slot]);
-    slot_length[slot] = static_cast<int32_t>(samples.size());
+    slot_length[slot] = int32_t(samples.size());
 }
 
-inline std::vector<double> constant_samples(int count, double value) {
-    return std::vector<double>(static_cast<size_t>(count), value);
-}
+inline std::vector<double> constant_samples(int count, double value) { return std::vector<double>(size_t(count), value); }
 
 // The phase of a note at `hz` for each of `count` samples, accumulated and wrapped as an oscillator does.
 inline std::vector<double> note_phases(size_t count, double hz) {
     std::vector<double> phases(count);
-    double phase = 0.0;
-    for (double& p : phases) {
-        p = phase;
-        phase = phase + hz / 44100.0;
-        phase -= std::floor(phase);
-    }
+    for (size_t k = 1; k < count; ++k) phases[k] = phases[k - 1] + hz / 44100.0 - std::floor(phases[k - 1] + hz / 44100.0);
     return phases;
 }
 
@@ -76,6 +66,7 @@ inline void expect_samples(const std::vector<double>& got, const std::vector<dou
     for (size_t k = 0; k < got.size(); ++k) ASSERT_NEAR(got[k], want[k], tolerance) << "sample " << k;
 }
 
+// The largest magnitude from `from` on, leaving out the last `margin` samples.
 inline double peak(const std::vector<double>& samples, size_t from = 0, size_t margin = 0) {
     double top = 0.0;
     for (size_t k = from; k + margin < samples.size(); ++k) top = std::fmax(top, std::fabs(samples[k]));
