@@ -3,16 +3,10 @@
 # rendered to 44100 Hz 16-bit stereo WAV that ends where the song first repeats.
 # Arguments: BUILD_DIR SOURCE_DIR.
 set -u
-build=$1
+source "$(dirname "$0")/lib/common.sh"
 source=$2
-render="$build/quadrise-render"
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
-
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
+render="$BUILD/quadrise-render"
+tmp=$E2E_TMP
 
 # expect CODE MESSAGE ARGS...: runs the command, checks its exit code and that stderr names MESSAGE.
 expect() {

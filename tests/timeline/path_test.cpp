@@ -15,48 +15,22 @@ protected:
     float y(int point) { return path_points[2 * point + 1]; }
 };
 
-TEST_F(Path, DepthZeroGives2048PointsStartingAtTheEnds) {
+TEST_F(Path, DemoPathIs2048PointsInDepthFirstOrderWithinTheCurvesBounds) {
     build();
     ASSERT_EQ(path_len, 4096);
-    EXPECT_EQ(x(0), -30.0f);
-    EXPECT_EQ(y(0), -10.0f);
-    // The second, backwards half starts at the far end.
-    EXPECT_EQ(x(1024), 50.0f);
-    EXPECT_EQ(y(1024), 0.0f);
-}
-
-TEST_F(Path, BackwardsHalvesRevisitEarlierPoints) {
-    build();
-    EXPECT_EQ(x(1), x(3));
-    EXPECT_EQ(y(1), y(3));
-    EXPECT_NE(x(1), x(2));
-}
-
-TEST_F(Path, PointsStayInsideTheCurvesBounds) {
-    build();
-    float min_x = x(0), max_x = x(0), min_y = y(0), max_y = y(0);
+    EXPECT_EQ(std::count(path_points + path_len, path_points + PATH_CAPACITY, 0.0f), PATH_CAPACITY - 4096);
+    EXPECT_TRUE(x(0) == -30.0f && y(0) == -10.0f);
+    EXPECT_TRUE(x(1024) == 50.0f && y(1024) == 0.0f);  // the backwards half starts at the far end...
+    EXPECT_TRUE(x(1) == x(3) && y(1) == y(3) && x(1) != x(2));  // ...and leads back to the bend
+    float low_x = 0, high_x = 0, low_y = 0, high_y = 0;
     for (int point = 0; point < 2048; ++point) {
-        min_x = std::min(min_x, x(point));
-        max_x = std::max(max_x, x(point));
-        min_y = std::min(min_y, y(point));
-        max_y = std::max(max_y, y(point));
+        low_x = std::min(low_x, x(point)), high_x = std::max(high_x, x(point));
+        low_y = std::min(low_y, y(point)), high_y = std::max(high_y, y(point));
     }
-    EXPECT_NEAR(min_x, -58.1f, 0.1f);
-    EXPECT_NEAR(max_x, 62.5f, 0.1f);
-    EXPECT_NEAR(min_y, -24.8f, 0.1f);
-    EXPECT_NEAR(max_y, 47.1f, 0.1f);
-}
-
-TEST_F(Path, ZeroFilledCapacityBeyondThePathStaysZero) {
-    build();
-    for (int32_t i = path_len; i < PATH_CAPACITY; ++i) ASSERT_EQ(path_points[i], 0.0f);
-}
-
-TEST_F(Path, LeafDepthAppendsOnlyItsStartPoint) {
-    path_build(11, 1.5f, -2.5f, 9.0f, 9.0f, 0.3f);
-    ASSERT_EQ(path_len, 2);
-    EXPECT_EQ(x(0), 1.5f);
-    EXPECT_EQ(y(0), -2.5f);
+    EXPECT_NEAR(low_x, -58.1f, 0.1f);
+    EXPECT_NEAR(high_x, 62.5f, 0.1f);
+    EXPECT_NEAR(low_y, -24.8f, 0.1f);
+    EXPECT_NEAR(high_y, 47.1f, 0.1f);
 }
 
 TEST_F(Path, SplitBendsTheMidpointByHalfTheLengthAlongAnglePlus90Degrees) {
@@ -67,15 +41,10 @@ TEST_F(Path, SplitBendsTheMidpointByHalfTheLengthAlongAnglePlus90Degrees) {
     for (int i = 0; i < 8; ++i) EXPECT_FLOAT_EQ(path_points[i], expected[i]) << i;
 }
 
-TEST_F(Path, ASecondBuildAppendsBehindTheFirst) {
-    build();
-    build();
-    ASSERT_EQ(path_len, 8192);
-    EXPECT_EQ(x(2048), -30.0f);
-    EXPECT_EQ(x(2048 + 1024), 50.0f);
-}
-
-TEST_F(Path, AFullPathDropsFurtherPointsInsteadOfWritingPastIt) {
-    for (int build_count = 0; build_count < 9; ++build_count) build();
-    EXPECT_EQ(path_len, PATH_CAPACITY);
+TEST_F(Path, FurtherBuildsAppendUntilTheArrayIsFullThenDropPoints) {
+    for (int builds = 1; builds <= 9; ++builds) {
+        build();
+        EXPECT_EQ(path_len, std::min(builds * 4096, PATH_CAPACITY));
+    }
+    EXPECT_EQ(x(2048), -30.0f);  // the second build starts behind the first
 }

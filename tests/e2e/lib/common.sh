@@ -1,0 +1,59 @@
+# For the end-to-end scripts (arguments BUILD_DIR SOURCE_DIR): the demo on a private Xvfb, driven
+# as a person would. X and Mesa keep allocations the leak checker cannot unwind.
+BUILD=$1
+E2E_TMP=$(mktemp -d)
+TITLE="KOLMIRAS Quadrise-Trackmo"
+DEMO_PID=
+XVFB_PID=
+export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
+trap 'kill $DEMO_PID $XVFB_PID 2>/dev/null; wait; rm -rf "$E2E_TMP"' EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+# start_demo SCREEN: the demo on a new Xvfb (ending the last) of that size, on a display it picks.
+start_demo() {
+    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" && wait "$XVFB_PID" 2>/dev/null
+    rm -f "$E2E_TMP/display"
+    Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp -noreset 3>"$E2E_TMP/display" 2>"$E2E_TMP/xvfb.log" &
+    XVFB_PID=$!
+    for _ in $(seq 100); do [ -s "$E2E_TMP/display" ] && break; sleep 0.05; done
+    export DISPLAY=":$(head -n1 "$E2E_TMP/display")"
+    [ "$DISPLAY" != : ] || fail "Xvfb did not start: $(cat "$E2E_TMP/xvfb.log")"
+    "$BUILD/quadrise" >"$E2E_TMP/out" 2>"$E2E_TMP/err" &
+    DEMO_PID=$!
+}
+
+# find_window TITLE [GEOMETRY]: a viewable window so titled (and placed: '1024x768\+0\+0'), in 10 s.
+find_window() {
+    for _ in $(seq 100); do
+        local id=$(xwininfo -root -tree | grep -F "\"$1\":" | grep -E " ${2:-[0-9x+]+} " | awk 'NR == 1 { print $1 }')
+        [ -n "$id" ] && xwininfo -id "$id" | grep -q IsViewable && echo "$id" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+press() {
+    xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"
+    xdotool key --window "$1" "$2"
+}
+
+demo_running() {
+    ps -o stat= -p "$DEMO_PID" | grep -q '^[^Z]'
+}
+
+# exits_cleanly SECONDS WHAT: the demo ends within SECONDS of WHAT, with exit code 0.
+exits_cleanly() {
+    local deadline=$(($(date +%s%N) + $1 * 1000000000))
+    while demo_running; do
+        [ "$(date +%s%N)" -lt "$deadline" ] || fail "the program still runs $1 s after $2"
+        sleep 0.02
+    done
+    wait "$DEMO_PID"
+    local code=$?
+    DEMO_PID=
+    [ "$code" = 0 ] || fail "exit code $code after $2: $(cat "$E2E_TMP/err")"
+}
