@@ -46,10 +46,18 @@ protected:
 
 void restart_at_1(XmModule& m) {
     m.patterns = {xm_empty_pattern(m, 3), xm_empty_pattern(m, 2)};
-    m.orders = {0, 1}, m.restart_position = 1;
+    m.orders = {0, 1};
+    m.restart_position = 1;
 }
-void last_order_breaks(XmModule& m) { m.patterns.push_back(xm_empty_pattern(m, 8)); m.orders = {1, 0}; m.restart_position = 1; }
-void shorter_second(XmModule& m) { m.patterns.push_back(xm_empty_pattern(m, 8)); m.orders = {0, 1}; }
+void last_order_breaks(XmModule& m) {
+    m.patterns.push_back(xm_empty_pattern(m, 8));
+    m.orders = {1, 0};
+    m.restart_position = 1;
+}
+void shorter_second(XmModule& m) {
+    m.patterns.push_back(xm_empty_pattern(m, 8));
+    m.orders = {0, 1};
+}
 void four_orders(XmModule& m) { m.orders = {0, 0, 0, 0}; }
 void three_orders(XmModule& m) { m.orders = {0, 0, 0}; }
 
@@ -66,14 +74,18 @@ int32_t read(const Song* song, Probe p) {
     return values[p];
 }
 
-void tune(XmModule& m) { m.instruments[0].samples[0].finetune = 127, m.instruments[0].samples[0].relative_note = -12; }
+void tune(XmModule& m) {
+    m.instruments[0].samples[0].finetune = 127;
+    m.instruments[0].samples[0].relative_note = -12;
+}
 void amiga(XmModule& m) { m.flags = 0; }
 void long_sample(XmModule& m) { m.instruments[0].samples[0] = xm_test_sample(8, 2048); }
 void envelopes(XmModule& m) {
     m.instruments[0].volume_envelope = m.instruments[0].panning_envelope = {{{0, 64}, {10, 0}}, 1, 0, 0, 0, {}};
 }
 void sustained(XmModule& m) {
-    m.instruments[0].volume_envelope = {{{0, 64}, {2, 32}, {10, 0}}, 1 | 2, 1, 0, 0, {}}, m.instruments[0].fadeout = 1024;
+    m.instruments[0].volume_envelope = {{{0, 64}, {2, 32}, {10, 0}}, 1 | 2, 1, 0, 0, {}};
+    m.instruments[0].fadeout = 1024;
 }
 // Instrument 2 has a quieter copy of the sample; 300 goes on for rows 2..5.
 void two_instruments(XmModule& m) {
@@ -175,7 +187,10 @@ TEST_F(Engine, CellsChangeTheSongAndTheChannelTickByTick) {
     for (const auto& c : cases) {
         load(c.cells, c.edit);
         std::vector<int32_t> seen;
-        for (size_t k = 0; k < c.expected.size(); ++k) ticks(k == 0 ? c.first : c.stride), seen.push_back(read(song, c.probe));
+        for (size_t k = 0; k < c.expected.size(); ++k) {
+            ticks(k == 0 ? c.first : c.stride);
+            seen.push_back(read(song, c.probe));
+        }
         EXPECT_EQ(seen, c.expected) << c.what;
     }
 }

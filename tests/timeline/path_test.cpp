@@ -24,8 +24,10 @@ TEST_F(Path, DemoPathIs2048PointsInDepthFirstOrderWithinTheCurvesBounds) {
     EXPECT_TRUE(x(1) == x(3) && y(1) == y(3) && x(1) != x(2));  // ...and leads back to the bend
     float low_x = 0, high_x = 0, low_y = 0, high_y = 0;
     for (int point = 0; point < 2048; ++point) {
-        low_x = std::min(low_x, x(point)), high_x = std::max(high_x, x(point));
-        low_y = std::min(low_y, y(point)), high_y = std::max(high_y, y(point));
+        low_x = std::min(low_x, x(point));
+        high_x = std::max(high_x, x(point));
+        low_y = std::min(low_y, y(point));
+        high_y = std::max(high_y, y(point));
     }
     EXPECT_NEAR(low_x, -58.1f, 0.1f);
     EXPECT_NEAR(high_x, 62.5f, 0.1f);
