@@ -123,13 +123,13 @@ static void add_frame(float* out, double s, StereoD gains) {
 typedef double FramePairD __attribute__((vector_size(32)));
 typedef float FramePairF __attribute__((vector_size(16)));
 
+// The span is widened element by element: that compiles to one conversion straight from memory,
+// where converting a loaded vector is split into halves.
 static void add_frame_pair(float* out, double s0, double s1, const FramePairD& gains) {
-    FramePairF sum;
-    std::memcpy(&sum, out, sizeof sum);
+    FramePairD sum = {out[0], out[1], out[2], out[3]};
     FramePairD samples = {s0, s0, s1, s1};
-    FramePairD mixed = __builtin_convertvector(sum, FramePairD) + samples * gains;
-    sum = __builtin_convertvector(mixed, FramePairF);
-    std::memcpy(out, &sum, sizeof sum);
+    FramePairF mixed = __builtin_convertvector(sum + samples * gains, FramePairF);
+    std::memcpy(out, &mixed, sizeof mixed);
 }
 
 // The steady loop, built twice: with AVX the four lanes are one 256-bit operation, elsewhere two
