@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "tests/support/modules.h"
 
 namespace {
@@ -42,7 +44,8 @@ Renders render_both(const std::string& path, int seconds) {
 }
 
 Renders render_both(const XmModule& module, int seconds) {
-    const std::string path = testing::TempDir() + "quadrise_compare.xm";
+    // ctest runs each test in its own process, side by side: one file per process.
+    const std::string path = testing::TempDir() + "quadrise_compare_" + std::to_string(getpid()) + ".xm";
     const std::vector<uint8_t> bytes = xm_write(module);
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), long(bytes.size()));
     Renders r = render_both(path, seconds);
