@@ -13,18 +13,16 @@ using WavetableOscillators = SynthSlots;
 TEST_F(WavetableOscillators, LinearAndStepCurvesReadTheNotePhaseScaledByTheAmplitude) {
     ProgramBuilder b;
     b.step(138, 1, {0.05f, 0.5f, 0}, {57, 3}).curve({0, 0, 0.5f, 1, 1, 0});  // a triangle at 440 Hz
-    b.step(138, 2, {0.01f, 1.0f, 0}, {69, 2}).curve({0, 0, 1, 1});           // a ramp an octave up
     // A step curve holds the previous value up to each breakpoint: note 57 is at phase 0.299 at
     // sample 30 and 0.698 at sample 70.
-    b.step(139, 3, {0.01f, 1.0f, 0}, {57, 3}).curve({0, 2, 0.25f, 3, 0.5f, 4});
+    b.step(139, 2, {0.01f, 1.0f, 0}, {57, 3}).curve({0, 2, 0.25f, 3, 0.5f, 4});
     render(b);
     const std::vector<double> triangle = slot(1);
     const std::vector<double> phases = note_phases(triangle.size(), 440.0);
     for (size_t i = 0; i < triangle.size(); i++) {
         ASSERT_NEAR(triangle[i], (phases[i] <= 0.5 ? phases[i] : 1.0 - phases[i]) * 2.0 * 0.5, 1e-12) << i;
     }
-    EXPECT_EQ(slot(2)[1], 880.0 / 44100.0);  // twelve semitones up doubles the step
-    const std::vector<double> steps = slot(3);
+    const std::vector<double> steps = slot(2);
     EXPECT_EQ((std::vector<double>{steps[0], steps[1], steps[30], steps[70]}), (std::vector<double>{2, 2, 3, 4}));
 }
 
@@ -50,7 +48,6 @@ TEST_F(WavetableOscillators, AdditiveFlatSpectrumReadsItsTableAndRandomPhasesRep
     double table[CYCLE_TABLE_LENGTH];
     additive_table_build(pairs, table);
     const std::vector<double> out = slot(1), phases = note_phases(out.size(), 440.0);
-    EXPECT_EQ(out[0], table[0]);  // phase 0 reads entry 0 (the wave at phase 1/128)
     for (size_t i = 0; i < out.size(); i++) ASSERT_NEAR(out[i], table_read_wrap(128, phases[i] * 128, table), 1e-12) << i;
     EXPECT_EQ(slot(2), slot(3));
     EXPECT_GT(peak(slot(2)), 0.0);
