@@ -7,6 +7,14 @@
 
 #include "audio/audio.h"
 
+// GCC builds a function twice, for a wider instruction set and for the baseline, and picks one
+// when the program loads; other compilers (the clang fuzz build) build the baseline alone.
+#if defined(__GNUC__) && !defined(__clang__)
+#define CLONES_FOR(wide, baseline) __attribute__((target_clones(wide, baseline)))
+#else
+#define CLONES_FOR(wide, baseline)
+#endif
+
 constexpr int MIXED_VOICES = 64;
 constexpr float LEVEL_SCALE = 1.0f / 255.0f;     // a level L plays at gain L / 255
 constexpr double FRACTION_SCALE = 1.0 / 2147483648.0;  // 31 fraction bits -> [0, 1)
@@ -135,7 +143,7 @@ static void add_frame_pair(float* out, double s0, double s1, const FramePairD& g
 // The steady loop, built twice: with AVX the four lanes are one 256-bit operation, elsewhere two
 // 128-bit ones; the same IEEE operations either way, so both give the same bits. The gains come
 // as floats because a 256-bit argument would differ between the two calling conventions.
-__attribute__((target_clones("avx", "default")))
+CLONES_FOR("avx", "default")
 static void mix_frame_pairs(float* out, int32_t pairs, const int16_t* d, int64_t p, int64_t st,
                             float gain_left, float gain_right) {
     StereoD g = stereo_gains(gain_left, gain_right);
@@ -298,7 +306,7 @@ void mix_voices(float* span, int frames) {
 }
 
 // Built twice as well: the AVX2 clone converts, clips and narrows eight values per step.
-__attribute__((target_clones("avx2", "default")))
+CLONES_FOR("avx2", "default")
 void float_to_pcm16(int16_t* destination, const float* source, int frames) {
     if (frames <= 0 || !destination || !source) return;
     constexpr float ROUNDER = 12582912.0f;  // 1.5 x 2^23: adding it rounds to an integer, ties to even
