@@ -236,22 +236,21 @@ static void retrigger(ChannelState* channel, const Song* song) {
     channel->flags |= UPDATE_TRIGGER;
 }
 
+// Hxy and Pxy: x slides up (taking precedence), else y slides down, within 0..top.
+static int32_t nibble_slide(int32_t value, uint8_t memory, int32_t top) {
+    int32_t up = memory >> 4;
+    int32_t down = memory & 15;
+    if (up != 0) return std::min(value + up, top);
+    if (down != 0) return std::max(value - down, 0);
+    return value;
+}
+
 static void global_volume_slide(Song* song) {
-    int32_t up = song->global_slide_memory >> 4;
-    int32_t down = song->global_slide_memory & 15;
-    if (up != 0)
-        song->global_volume = std::min(song->global_volume + up, 64);
-    else if (down != 0)
-        song->global_volume = std::max(song->global_volume - down, 0);
+    song->global_volume = nibble_slide(song->global_volume, song->global_slide_memory, 64);
 }
 
 static void panning_slide(ChannelState* channel) {
-    int32_t right = channel->panslide_memory >> 4;
-    int32_t left = channel->panslide_memory & 15;
-    if (right != 0)
-        channel->panning = std::min(channel->panning + right, 255);
-    else if (left != 0)
-        channel->panning = std::max(channel->panning - left, 0);
+    channel->panning = nibble_slide(channel->panning, channel->panslide_memory, 255);
     channel->flags |= UPDATE_PANNING;
 }
 
