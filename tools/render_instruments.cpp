@@ -1,7 +1,5 @@
 // quadrise-render instruments DIR: renders the six instruments and writes each as the module
 // loader would receive it, DIR/instrument-N.wav, mono 44100 Hz 16-bit PCM.
-#include <sndfile.h>
-
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -10,6 +8,7 @@
 
 #include "synth/synth.h"
 #include "tools/render_commands.h"
+#include "tools/render_wav.h"
 
 // Frames the soundtrack declares for instruments 0..5; instrument 5 is one frame longer than
 // its slot, so its last frame stays 0.
@@ -19,11 +18,7 @@ static bool write_instrument(const std::string& dir, int instrument) {
     std::vector<int16_t> frames(static_cast<size_t>(instrument_frames[instrument]), 0);
     synth_fill_sample(frames.data(), instrument_frames[instrument] * 2, 16, instrument, 0);
     std::string path = dir + "/instrument-" + std::to_string(instrument) + ".wav";
-    SF_INFO info = {};
-    info.samplerate = 44100;
-    info.channels = 1;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    SNDFILE* file = wav_create(path.c_str(), 44100, 1);
     if (file == nullptr) {
         std::fprintf(stderr, "quadrise-render: cannot write %s: %s\n", path.c_str(), sf_strerror(nullptr));
         return false;

@@ -1,6 +1,5 @@
 // quadrise-render module: plays an XM file through the player and writes what the device would
 // hear, block by block through render_next_block, as 16-bit stereo PCM WAV.
-#include <sndfile.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -12,6 +11,7 @@
 #include "audio/audio.h"
 #include "player/player.h"
 #include "tools/render_commands.h"
+#include "tools/render_wav.h"
 
 constexpr double SONG_END_CAP_SECONDS = 600.0;  // longest render when the song's end decides
 constexpr double MAX_SECONDS = 86400.0;
@@ -150,21 +150,13 @@ static int64_t render_blocks(Song* song, SNDFILE* file, const ModuleRenderOption
     return written;
 }
 
-static SNDFILE* open_wav(const char* path) {
-    SF_INFO info{};
-    info.samplerate = mix_rate;
-    info.channels = 2;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-    return sf_open(path, SFM_WRITE, &info);
-}
-
 // Plays the loaded song into the output file; returns the exit code.
 static int render_song(Song* song, const ModuleRenderOptions& options) {
     if (!playback_prepare(song)) {
         std::fprintf(stderr, "quadrise-render module: out of memory\n");
         return 1;
     }
-    SNDFILE* file = open_wav(options.output);
+    SNDFILE* file = wav_create(options.output, mix_rate, 2);
     if (!file) {
         std::fprintf(stderr, "quadrise-render module: cannot write %s: %s\n", options.output,
                      sf_strerror(nullptr));
