@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "app/app.h"
+#include "resources/resources.h"
 
 QUADRISE_RESOURCE_TABLE(quadrise_resources);
 

@@ -1,7 +1,7 @@
 # Script mode: writes OUT, a C++ source with one byte array per file under DIR/<TYPE>/.
 file(GLOB_RECURSE files RELATIVE ${DIR} ${DIR}/*/*)
 list(SORT files)
-set(body "// Generated from ${DIR}; do not edit.\n#include \"platform/platform.h\"\n\n")
+set(body "// Generated from ${DIR}; do not edit.\n#include \"resources/resources.h\"\n\n")
 set(entries "")
 set(index 0)
 foreach(rel IN LISTS files)

@@ -2,7 +2,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/platform.h"
+#include "resources/resources.h"
 #include "player/player.h"
 
 void* resource_open(const char* name) {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "audio/audio.h"
-#include "platform/platform.h"
+#include "resources/resources.h"
 #include "player/player.h"
 #include "tools/xm_writer.h"
 

@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "platform/platform.h"
+#include "resources/resources.h"
 #include "player/player.h"
 
 namespace {

@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "platform/platform.h"
+#include "resources/resources.h"
 
-QUADRISE_RESOURCE_TABLE(platform_test_resources);
+QUADRISE_RESOURCE_TABLE(resources_test_data);
 
 // The bytes found for (type, name), or "(none)" when the lookup finds nothing (and gives size 0).
 static std::string found(const char* type, const char* name) {
@@ -15,7 +15,7 @@ static std::string found(const char* type, const char* name) {
 }
 
 TEST(Resources, FoundByTypeAndFileNameWithoutExtensionOnlyInTheTableInUse) {
-    resources_use(platform_test_resources_table, platform_test_resources_count);
+    resources_use(resources_test_data_table, resources_test_data_count);
     EXPECT_EQ(found("TEST", "GREETING"), "Hello, resources!\n");
     EXPECT_EQ(found("OTHER", "GREETING"), std::string("\x00\x01\x02\xff", 4));
     EXPECT_EQ(found("TEST", "EMPTY"), "");

@@ -1,7 +1,7 @@
 // Embedded resources: a lookup by (type, name) over the table the build generated.
 #include <cstring>
 
-#include "platform/platform.h"
+#include "resources/resources.h"
 
 static const EmbeddedResource* resource_table = nullptr;
 static int resource_count = 0;
