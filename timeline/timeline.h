@@ -14,6 +14,11 @@ extern float fog_colour[4];
 extern uint32_t (*timeline_clock)();
 uint32_t timeline_music_clock();
 
+// What the start-up frame runs after building the path: by default music_bring_up (synthesis,
+// module load, playback start). Tools and tests that want the pictures without the sound put
+// their own here; false means the music could not be loaded.
+extern bool (*timeline_music_start)();
+
 // One frame of the demo, between the buffer clear and the swap. Returns the new clock value.
 uint32_t timeline_step();
 

@@ -14,6 +14,7 @@ uint32_t timeline_music_clock() {
 }
 
 uint32_t (*timeline_clock)() = timeline_music_clock;
+bool (*timeline_music_start)() = music_bring_up;
 
 static void advance() {
     ++timeline_state;
@@ -41,7 +42,7 @@ static void bring_up() {
     // The state moves on first, so a failed bring-up closes the window from state -1.
     advance();
     path_build(0, -30.0f, -10.0f, 50.0f, 0.0f, 0.0f);
-    if (music_bring_up()) return;
+    if (timeline_music_start()) return;
     message_box("Error music load.", "Error", MESSAGE_OK, ICON_STOP);
     window_send(main_window, WINDOW_CLOSE, 0, 0);
 }
