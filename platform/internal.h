@@ -13,3 +13,6 @@ void display_mode_leave();
 WindowHandle window_live();
 // The window procedure's code for a key, 0 for keys it has no code for.
 uint32_t virtual_key(SDL_Keycode key);
+// Records the reason of a failure for platform_error() ("reason: detail", or the reason alone when
+// detail is empty) and returns false.
+bool platform_fail(const char* reason, const char* detail);

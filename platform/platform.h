@@ -89,3 +89,36 @@ void window_release_gl(WindowHandle window);
 void message_loop_run();
 // Ends message_loop_run once the current message has been handled.
 void post_quit();
+
+// ---- Wave-out audio ------------------------------------------------------------------------
+// One looping buffer of interleaved 16-bit stereo frames on the default output device. Needs no
+// display. The device takes the buffer in chunks of at most 512 frames, so what it has taken is
+// within about 12 ms of what is heard.
+
+// Opens the default output device for 16-bit stereo at `rate` frames per second; it stays silent
+// until wave_out_write. False when no device can be opened; platform_error() then says why.
+bool wave_out_open(int32_t rate);
+// Plays `bytes` bytes (whole frames) from `frames` and loops over them forever. The position
+// starts again at 0. The buffer must stay valid until wave_out_reset or wave_out_close.
+void wave_out_write(const int16_t* frames, uint32_t bytes);
+// Bytes the device has taken since wave_out_write: a running count over all loops that wraps at
+// 2^32 like the 32-bit counter of a native wave-out device. Read under the device's lock, so the
+// buffer contents written before this call are ordered before the device's later reads of them.
+uint32_t wave_out_position();
+// Stops playback and hands the buffer back; the position returns to 0. Without an open device
+// nothing happens.
+void wave_out_reset();
+// Resets and closes the device. Without an open device nothing happens.
+void wave_out_close();
+
+// ---- Threads -------------------------------------------------------------------------------
+typedef struct PlatformThread* ThreadHandle;
+
+// Starts proc on a new thread named `name` and asks for the highest priority the system grants:
+// real-time scheduling at the top permitted level; a refusal leaves the normal priority. Null
+// when no thread can be started.
+ThreadHandle thread_start_time_critical(const char* name, int (*proc)());
+// Waits for the thread to end and releases it.
+void thread_join(ThreadHandle thread);
+// Suspends the calling thread for at least `ms` milliseconds.
+void thread_sleep_ms(uint32_t ms);

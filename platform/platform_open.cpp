@@ -11,7 +11,7 @@
 static char error_line[256] = "";
 static bool opened = false;
 
-static bool fail(const char* reason, const char* detail) {
+bool platform_fail(const char* reason, const char* detail) {
     std::snprintf(error_line, sizeof error_line, "%s%s%s", reason, detail[0] ? ": " : "", detail);
     return false;
 }
@@ -20,9 +20,11 @@ bool platform_open() {
     if (opened) return true;
     // GLUT draws through X and ends the process when it finds no X display, so check first.
     const char* display = std::getenv("DISPLAY");
-    if (display == nullptr || display[0] == '\0') return fail("no X display (DISPLAY is not set)", "");
+    if (display == nullptr || display[0] == '\0') {
+        return platform_fail("no X display (DISPLAY is not set)", "");
+    }
     SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) return fail("cannot open the X display", SDL_GetError());
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) return platform_fail("cannot open the X display", SDL_GetError());
     int argc = 1;
     char name[] = "quadrise";
     char* argv[] = {name, nullptr};
