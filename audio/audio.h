@@ -1,5 +1,6 @@
-// Audio output: the block ring, block rendering and the software mixer. The renderer needs no
-// device or thread, so an offline render runs exactly the code the device hears.
+// Audio output: the block ring, block rendering and the software mixer, and playback through the
+// audio device. The renderer needs no device or thread, so an offline render runs exactly the code
+// the device hears; only music_play and music_stop (library audio_output) use the platform layer.
 #pragma once
 
 #include <cstdint>
@@ -42,5 +43,31 @@ void render_next_block();
 void mix_voices(float* span, int frames);
 void float_to_pcm16(int16_t* destination, const float* source, int frames);
 
-// The music clock: the stamp of block clock_block, 0 without a Song or a ring.
+// The music clock: the time block clock_block's stamp held when the clock moved there (see
+// clock_block_set); 0 without a Song or a ring. Safe to read on any thread during playback.
 int32_t music_time_ms(Song* song);
+// Moves the music clock to `block` (clock_block = block) and publishes its stamp's time as one
+// atomic value: a reader never sees a stamp while the mixing thread rewrites it.
+void clock_block_set(int32_t block);
+
+// Follows the play cursor from the device's running byte count (which wraps at 2^32) and returns
+// the block of the ring it is in. Starts at frame 0 and count 0 with every playback_prepare.
+int32_t play_cursor_follow(uint32_t bytes);
+
+// How music_free stops the playback of the Song it frees. By default it releases the ring (offline
+// playback holds nothing else); music_play puts music_stop here, because the mixing thread and the
+// device must end first. The portable core's one call up into the device library.
+extern bool (*playback_stop)(Song* song);
+
+// ---- Playback through the audio device (library audio_output) ----------------------------------
+// Starts playing a loaded Song from its beginning: resets its playback, opens the device, renders
+// the whole ring ahead, loops it on the device and starts the mixing thread at the highest
+// priority granted. Stops any earlier playback first. False for a null Song, unregistered stream
+// callbacks, a device that cannot be opened or a thread that cannot start; music_play_error()
+// then says why, and nothing stays open.
+bool music_play(Song* song);
+// Stops the mixing thread, resets and closes the device and frees the ring. False (and nothing
+// done) for a null Song; harmless when nothing plays.
+bool music_stop(Song* song);
+// Why the last music_play failed, as one line.
+const char* music_play_error();

@@ -1,5 +1,6 @@
 // The block ring and the playback reset: the ring quantities, the buffers the renderer fills, the
 // voice table, and the clock read from the stamp of the block being heard.
+#include <atomic>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -27,6 +28,24 @@ Song* playing_song;
 
 // The mix buffer as allocated; mix_buffer is its first 16-byte-aligned address.
 static void* mix_allocation;
+
+// The time of block_stamps[clock_block], published by the thread that moves clock_block. The
+// main thread reads the clock from here, never from the ring: the block under the clock is the
+// next one the mixing thread re-renders, and its new stamp holds the time one ring (about 2 s)
+// later, which would let a scene start early.
+static std::atomic<int32_t> clock_time{0};
+
+// The play cursor as a frame of the ring, and the device's byte count it was last moved to.
+static int32_t cursor_frame;
+static uint32_t cursor_bytes;
+
+// Offline playback holds nothing but the ring.
+static bool release_ring(Song*) {
+    playback_release();
+    return true;
+}
+
+bool (*playback_stop)(Song* song) = release_ring;
 
 static void derive_ring_quantities() {
     frame_ms_factor = 1.0f / static_cast<float>(mix_rate);
@@ -87,6 +106,8 @@ bool playback_prepare(Song* song) {
     reset_voices();
     reset_song(song);
     reset_channels(song);
+    cursor_frame = 0;
+    cursor_bytes = 0;
     playing_song = song;
     if (!allocate_ring()) {
         playback_release();
@@ -106,9 +127,27 @@ void playback_release() {
     playing_song = nullptr;
     write_block = 0;
     clock_block = 0;
+    clock_time.store(0, std::memory_order_relaxed);
+}
+
+void clock_block_set(int32_t block) {
+    if (!block_stamps || block < 0 || block >= block_count) return;
+    clock_block = block;
+    clock_time.store(block_stamps[block].time, std::memory_order_relaxed);
 }
 
 int32_t music_time_ms(Song* song) {
     if (!song || !block_stamps) return 0;
-    return block_stamps[clock_block].time;
+    return clock_time.load(std::memory_order_relaxed);
+}
+
+int32_t play_cursor_follow(uint32_t bytes) {
+    if (ring_frames <= 0 || block_frames <= 0) return 0;
+    // The unsigned difference stays right where the count wraps at 2^32; whole frames only, so
+    // a count that is not a multiple of 4 keeps its remainder for the next reading.
+    uint32_t frames = (bytes - cursor_bytes) / 4;
+    cursor_bytes += frames * 4;
+    uint32_t ring = static_cast<uint32_t>(ring_frames);
+    cursor_frame = static_cast<int32_t>((static_cast<uint32_t>(cursor_frame) + frames % ring) % ring);
+    return cursor_frame / block_frames;
 }

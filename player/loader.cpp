@@ -452,8 +452,9 @@ Song* music_load(const char* name, SampleLoadCallback callback) {
 
 bool music_free(Song* song) {
     if (!song) return false;
-    // The block renderer must never reach a freed Song: release the playback that holds it.
-    if (song == playing_song) playback_release();
+    // The renderer must never reach a freed Song: stop the playback that holds it (the mixing
+    // thread finishes its block first).
+    if (song == playing_song) playback_stop(song);
     for (int32_t i = 0; i < song->instrument_count; ++i) {
         Instrument& ins = song->instruments[i];
         for (int32_t j = 0; j < ins.sample_count; ++j) {

@@ -1,0 +1,92 @@
+// Playback through the audio device: the ring, rendered ahead, loops on the device, and the
+// mixing thread re-renders every block the play cursor has left, so the ring always holds about
+// one ring length of sound ahead of what is heard. Three shared flags coordinate start and stop;
+// nothing else is locked.
+#include <atomic>
+#include <cstdio>
+
+#include "audio/audio.h"
+#include "platform/platform.h"
+
+static std::atomic<bool> stop_request{false};
+static std::atomic<bool> render_busy{false};
+static std::atomic<bool> thread_finished{true};
+static ThreadHandle mixer_thread_handle = nullptr;
+
+static const uint32_t poll_ms = 5;
+static const uint32_t stop_poll_ms = 10;
+
+static char play_error[256] = "";
+
+static bool play_failed(const char* reason) {
+    std::snprintf(play_error, sizeof play_error, "%s", reason);
+    return false;
+}
+
+const char* music_play_error() {
+    return play_error;
+}
+
+// Polls the play cursor and renders every block between the last one rendered and the block
+// being played. The block under the cursor is never touched, so afterwards write_block =
+// clock_block = the play block, whose stamp (written one ring ago) is the time at its end.
+static int mixer_thread() {
+    thread_finished = false;
+    while (!stop_request) {
+        int32_t play_block = play_cursor_follow(wave_out_position());
+        while (write_block != play_block) {
+            render_busy = true;
+            render_next_block();
+            clock_block_set(clock_block + 1 < block_count ? clock_block + 1 : 0);
+            render_busy = false;
+        }
+        thread_sleep_ms(poll_ms);
+    }
+    thread_finished = true;
+    return 0;
+}
+
+bool music_play(Song* song) {
+    if (!song) return play_failed("no song to play");
+    music_stop(song);
+    if (!music_file_callbacks_set()) return play_failed("the stream callbacks are not registered");
+    if (!playback_prepare(song)) return play_failed("out of memory for the block ring");
+    if (!wave_out_open(mix_rate)) {
+        playback_release();
+        return play_failed(platform_error());
+    }
+    for (int32_t block = 0; block < block_count; ++block) render_next_block();
+    clock_block_set(0);
+    wave_out_write(wave_buffer, static_cast<uint32_t>(ring_frames) * 4);
+    playback_stop = music_stop;
+    stop_request = false;
+    // Cleared before the thread exists, so that a stop issued before the thread's first step
+    // still waits for it.
+    thread_finished = false;
+    mixer_thread_handle = thread_start_time_critical("quadrise-mixer", mixer_thread);
+    if (!mixer_thread_handle) {
+        thread_finished = true;
+        music_stop(song);
+        return play_failed("cannot start the mixing thread");
+    }
+    return true;
+}
+
+bool music_stop(Song* song) {
+    if (!song) return false;
+    stop_request = true;
+    while (render_busy) {
+        // A block renders in well under a millisecond: spin until it is done.
+    }
+    if (mixer_thread_handle) {
+        while (!thread_finished) thread_sleep_ms(stop_poll_ms);
+        // Joined, not just forgotten, so the thread's resources go back as well.
+        thread_join(mixer_thread_handle);
+        mixer_thread_handle = nullptr;
+    }
+    // The device lets go of the ring before the ring is freed.
+    wave_out_reset();
+    playback_release();
+    wave_out_close();
+    return true;
+}
