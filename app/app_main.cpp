@@ -2,9 +2,6 @@
 #include <cstdio>
 
 #include "app/app.h"
-#include "resources/resources.h"
-
-QUADRISE_RESOURCE_TABLE(quadrise_resources);
 
 bool fullscreen_mode = false;
 WindowHandle main_window = 0;
@@ -42,7 +39,6 @@ int app_main() {
         std::fprintf(stderr, "quadrise: cannot start: %s\n", platform_error());
         return 0;
     }
-    resources_use(quadrise_resources_table, quadrise_resources_count);
     if (!choose_display_mode()) {
         platform_close();
         return 0;

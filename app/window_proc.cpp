@@ -4,6 +4,7 @@
 #include <GL/glu.h>
 
 #include "app/app.h"
+#include "audio/audio.h"
 #include "timeline/timeline.h"
 
 bool key_down[256] = {};
@@ -23,7 +24,8 @@ static void on_size(intptr_t lparam) {
 }
 
 static void on_destroy(WindowHandle window) {
-    // The music stops here first once the audio output exists (with no song it has nothing to do).
+    // The music stops first (with no song loaded this does nothing).
+    music_stop(demo_song);
     if (fullscreen_mode) display_mode_restore();
     cursor_show(true);
     window_release_gl(window);

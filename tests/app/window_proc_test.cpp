@@ -2,13 +2,27 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "app/app.h"
+#include "audio/audio.h"
+#include "resources/resources.h"
+#include "synth/synth.h"
 #include "tests/platform/test_display.h"
 #include "timeline/timeline.h"
+#include "tools/xm_writer.h"
 
 static uint32_t zero_clock() {
     return 0;
+}
+
+// Serves `bytes` as the soundtrack resource "MUSIC"/"XMMOD"; no bytes, no resource.
+static void serve_soundtrack(const std::vector<uint8_t>& bytes) {
+    static std::vector<uint8_t> served;
+    static EmbeddedResource table[1];
+    served = bytes;
+    table[0] = {"MUSIC", "XMMOD", served.data(), uint32_t(served.size())};
+    resources_use(table, served.empty() ? 0 : 1);
 }
 
 class AppWindow : public ::testing::Test {
@@ -16,6 +30,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(test_display_open());
         timeline_clock = zero_clock;
+        timeline_music_start = [] { return true; };  // the pictures without the sound
         create();
     }
     void create() {
@@ -27,6 +42,13 @@ protected:
         window_destroy(main_window);
         message_loop_run();  // returns at once: takes the quit the destruction posted
         timeline_clock = timeline_music_clock;
+        timeline_music_start = music_bring_up;
+        music_free(demo_song);
+        demo_song = nullptr;
+    }
+    void release_escape() {
+        window_send(main_window, WINDOW_KEY_DOWN, VK_ESCAPE, 0);
+        window_send(main_window, WINDOW_KEY_UP, VK_ESCAPE, 0);
     }
 };
 
@@ -95,4 +117,50 @@ TEST_F(AppWindow, FirstFrameShowsLoadingNearTheCentreThenTheScreenTurnsBlack) {
     window_update(main_window);
     EXPECT_EQ(white_pixels(0, 0, 1024, 768), 0);
     EXPECT_EQ(timeline_state, -1);
+}
+
+TEST_F(AppWindow, BringUpPlaysALoadableSoundtrackAndFailsForAMissingOrMalformedOne) {
+    XmModule soundtrack = xm_basic_module(4);
+    soundtrack.instruments[0].samples[0] = xm_test_sample(16, 256);
+    const std::vector<uint8_t> module = xm_write(soundtrack);
+    const std::pair<std::vector<uint8_t>, bool> cases[] = {
+        {{}, false}, {std::vector<uint8_t>(module.begin(), module.begin() + 300), false}, {module, true}};
+    for (const auto& [bytes, loads] : cases) {
+        SCOPED_TRACE(bytes.size());
+        serve_soundtrack(bytes);
+        EXPECT_EQ(music_bring_up(), loads);
+        EXPECT_EQ(demo_song != nullptr, loads);
+        EXPECT_EQ(music_time_ms(demo_song) > 0, loads);  // playing at once
+    }
+    // The sample holds the synthesizer's first instrument instead of the module's own data.
+    std::vector<int16_t> instrument(256);
+    synth_fill_sample(instrument.data(), 512, 16, 0, 0);
+    const int16_t* loaded = demo_song->instruments[0].samples[0]->data;
+    EXPECT_EQ(std::vector<int16_t>(loaded, loaded + 256), instrument);
+    EXPECT_NE(instrument, std::vector<int16_t>(256));
+}
+
+TEST_F(AppWindow, TheClockRunsFromTheFrameAfterTheBringUpAndClosingInAnyStateStopsTheMusic) {
+    serve_soundtrack(xm_write(xm_basic_module(4)));
+    timeline_clock = timeline_music_clock;
+    timeline_music_start = music_bring_up;
+    timeline_state = -3;
+    window_update(main_window);  // "Loading..."
+    window_update(main_window);  // the bring-up
+    EXPECT_TRUE(timeline_state == -1 && music_clock_ms > 0);
+    window_update(main_window);
+    EXPECT_EQ(timeline_state, 0);
+    for (int32_t state = -1; state <= 11; ++state) {
+        SCOPED_TRACE(state);
+        if (!window_alive(main_window)) {
+            message_loop_run();
+            create();
+            ASSERT_TRUE(music_play(demo_song));
+        }
+        timeline_state = state;
+        window_update(main_window);
+        release_escape();
+        EXPECT_FALSE(window_alive(main_window));
+        EXPECT_TRUE(playing_song == nullptr && music_time_ms(demo_song) == 0);
+    }
 }

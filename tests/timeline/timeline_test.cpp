@@ -25,12 +25,14 @@ protected:
         ASSERT_NE(main_window, 0u);
         glViewport(0, 0, 64, 64);
         timeline_clock = fake_clock;
+        timeline_music_start = [] { return true; };  // the pictures without the sound
         close_requests = 0;
         path_len = 0;
     }
     void TearDown() override {
         window_destroy(main_window);
         timeline_clock = timeline_music_clock;
+        timeline_music_start = music_bring_up;
     }
     // One frame in `state` after a frame that read the clock at t.
     int32_t state_after(int32_t state, uint32_t t) {
