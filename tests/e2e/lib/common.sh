@@ -6,6 +6,9 @@ TITLE="KOLMIRAS Quadrise-Trackmo"
 DEMO_PID=
 XVFB_PID=
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
+# Sound plays in real time into nothing, unless a script picks another driver.
+export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
+DEMO=$BUILD/quadrise
 trap 'kill $DEMO_PID $XVFB_PID 2>/dev/null; wait; rm -rf "$E2E_TMP"' EXIT
 
 fail() {
@@ -13,7 +16,7 @@ fail() {
     exit 1
 }
 
-# start_demo SCREEN: the demo on a new Xvfb (ending the last) of that size, on a display it picks.
+# start_demo SCREEN: $DEMO on a new Xvfb (ending the last) of that size, on a display it picks.
 start_demo() {
     [ -n "$XVFB_PID" ] && kill "$XVFB_PID" && wait "$XVFB_PID" 2>/dev/null
     rm -f "$E2E_TMP/display"
@@ -22,7 +25,7 @@ start_demo() {
     for _ in $(seq 100); do [ -s "$E2E_TMP/display" ] && break; sleep 0.05; done
     export DISPLAY=":$(head -n1 "$E2E_TMP/display")"
     [ "$DISPLAY" != : ] || fail "Xvfb did not start: $(cat "$E2E_TMP/xvfb.log")"
-    "$BUILD/quadrise" >"$E2E_TMP/out" 2>"$E2E_TMP/err" &
+    "$DEMO" >"$E2E_TMP/out" 2>"$E2E_TMP/err" &
     DEMO_PID=$!
 }
 

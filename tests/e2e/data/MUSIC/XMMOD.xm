@@ -1,0 +1,1 @@
+Extended Module: a header cut short after its title
