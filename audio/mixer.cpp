@@ -8,8 +8,9 @@
 #include "audio/audio.h"
 
 // GCC builds a function twice, for a wider instruction set and for the baseline, and picks one
-// when the program loads; other compilers (the clang fuzz build) build the baseline alone.
-#if defined(__GNUC__) && !defined(__clang__)
+// when the program loads; other compilers (the clang fuzz build) build the baseline alone, and so
+// does a ThreadSanitizer build, whose instrumented picker would run before the sanitizer is ready.
+#if defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_THREAD__)
 #define CLONES_FOR(wide, baseline) __attribute__((target_clones(wide, baseline)))
 #else
 #define CLONES_FOR(wide, baseline)

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs the whole test suite: the Release build with every unit and end-to-end test,
 # then the AddressSanitizer + UndefinedBehaviorSanitizer build with the same tests, then the
-# fuzzers when the project has them. Exits non-zero on the first failing stage.
+# ThreadSanitizer build of the audio tests, then the fuzzers when the project has them. Exits
+# non-zero on the first failing stage.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=${QUADRISE_JOBS:-2}
@@ -21,6 +22,12 @@ cmake --build "$root/build-sanitize" -j"$jobs"
 export LSAN_OPTIONS="suppressions=$root/tests/platform/lsan_suppressions.txt:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 ctest --test-dir "$root/build-sanitize" -j"$jobs" --output-on-failure --timeout 300
+
+echo "== ThreadSanitizer build of the audio tests (the mixing thread against the main thread)"
+cmake -S "$root" -B "$root/build-tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DQUADRISE_SANITIZE_THREAD=ON -DQUADRISE_BENCH=OFF
+cmake --build "$root/build-tsan" -j"$jobs" --target audio_tests
+TSAN_OPTIONS="halt_on_error=1" SDL_AUDIODRIVER=dummy "$root/build-tsan/tests/audio_tests"
 
 if [ -f "$root/scripts/fuzz.sh" ]; then
     echo "== Fuzzing"
