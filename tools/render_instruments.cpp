@@ -1,9 +1,9 @@
 // quadrise-render instruments DIR: renders the six instruments and writes each as the module
-// loader would receive it, DIR/instrument-N.wav, mono 44100 Hz 16-bit PCM.
+// loader would receive it, DIR/instrument-N.wav, mono 44100 Hz 16-bit PCM. DIR is made if needed.
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
 
 #include "synth/synth.h"
@@ -36,9 +36,12 @@ int render_instruments_command(int argc, char** argv) {
         return 2;
     }
     std::string dir = argv[0];
-    struct stat st = {};
-    if (stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-        std::fprintf(stderr, "quadrise-render: '%s' is not a directory\n", dir.c_str());
+    // The folder is made (with its parents) when it does not exist yet.
+    std::error_code error;
+    std::filesystem::create_directories(dir, error);
+    if (!std::filesystem::is_directory(dir)) {
+        std::fprintf(stderr, "quadrise-render: cannot make the folder '%s': %s\n", dir.c_str(),
+                     error ? error.message().c_str() : "a file of that name exists");
         return 1;
     }
     if (!synth_slots_create()) {
