@@ -8,7 +8,7 @@ packages=(
     libsdl2-dev freeglut3-dev libglu1-mesa-dev libgl-dev
     libgtest-dev googletest libbenchmark-dev libsndfile1-dev
     xvfb xauth xdotool imagemagick x11-utils sox
-    openmpt123 libopenmpt-dev libxmp-dev
+    openmpt123 libopenmpt-dev libxmp-dev xmp
     clang libclang-rt-14-dev
 )
 

@@ -224,8 +224,13 @@ bool start_pattern(Reader& r, const std::vector<Word>& words) {
 }
 
 bool read_line(Reader& r, std::string text) {
-    size_t comment = text.find('#');
-    if (comment != std::string::npos) text.resize(comment);
+    // A comment starts with a '#' that begins a word; the '#' of a sharp (C#4) is inside one.
+    for (size_t k = 0; k < text.size(); ++k) {
+        if (text[k] == '#' && (k == 0 || text[k - 1] == ' ' || text[k - 1] == '\t')) {
+            text.resize(k);
+            break;
+        }
+    }
     std::vector<Word> words = split_words(text, 0, text.size());
     if (words.empty()) return true;
     if (words[0].text == "order") return read_order(r, words);

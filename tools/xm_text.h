@@ -2,7 +2,7 @@
 // line per row, read into a module whose frame (channel count, instruments, the patterns' row
 // counts) is already set. A small format for what the soundtrack uses:
 //
-//   # a comment, anywhere to the end of a line
+//   # a comment, from a '#' that begins a word to the end of the line
 //   order 5 6 8 0 1            the order list: pattern numbers, decimal
 //   pattern 5                  the cells of pattern 5 follow, one line per row
 //   00 | C-4 01 v40 8FF | ... .. ... ... | ...
