@@ -10,17 +10,16 @@
 #include "tools/render_options.h"
 #include "tools/soundtrack.h"
 
+static const char HELP[] =
+    "usage: quadrise-render export-xm OUT.xm [--bare]\n"
+    "Writes the soundtrack as an XM module with the synthesized instruments as its\n"
+    "16-bit samples; with --bare, the embedded module itself (all sample data zero).\n";
+
 int render_export_xm_command(int argc, char** argv) {
     const char* command = "export-xm";
     RenderOptions options;
-    RenderParse parsed = render_options_parse(command, ACCEPT_FILE | ACCEPT_BARE, argc, argv, &options);
-    if (parsed == PARSE_HELP) {
-        std::puts("usage: quadrise-render export-xm OUT.xm [--bare]\n"
-                  "Writes the soundtrack as an XM module with the synthesized instruments as its\n"
-                  "16-bit samples; with --bare, the embedded module itself (all sample data zero).");
-        return 0;
-    }
-    if (parsed == PARSE_REFUSED) return 2;
+    int exit_code = render_options_parse(command, ACCEPT_FILE | ACCEPT_BARE, HELP, argc, argv, &options);
+    if (exit_code != RENDER_RUN) return exit_code;
     if (!options.file) return render_refuse(command, "missing OUT.xm");
     std::vector<uint8_t> bytes;
     if (options.bare)

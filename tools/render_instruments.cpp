@@ -12,6 +12,11 @@
 #include "tools/render_wav.h"
 #include "tools/soundtrack_frame.h"
 
+static const char HELP[] =
+    "usage: quadrise-render instruments DIR\n"
+    "Renders the six instruments and writes DIR/instrument-0.wav .. instrument-5.wav,\n"
+    "mono 44100 Hz 16-bit, as the module loader receives them.\n";
+
 // Each instrument at the length the soundtrack declares for it (instrument 5 is one frame longer
 // than its slot, so its last frame stays 0).
 static bool write_instrument(const std::string& dir, int instrument, const XmSample& declared) {
@@ -36,14 +41,8 @@ static bool write_instrument(const std::string& dir, int instrument, const XmSam
 int render_instruments_command(int argc, char** argv) {
     const char* command = "instruments";
     RenderOptions options;
-    RenderParse parsed = render_options_parse(command, ACCEPT_FILE, argc, argv, &options);
-    if (parsed == PARSE_HELP) {
-        std::puts("usage: quadrise-render instruments DIR\n"
-                  "Renders the six instruments and writes DIR/instrument-0.wav .. instrument-5.wav,\n"
-                  "mono 44100 Hz 16-bit, as the module loader receives them.");
-        return 0;
-    }
-    if (parsed == PARSE_REFUSED) return 2;
+    int exit_code = render_options_parse(command, ACCEPT_FILE, HELP, argc, argv, &options);
+    if (exit_code != RENDER_RUN) return exit_code;
     if (!options.file) return render_refuse(command, "missing the folder DIR");
     std::string dir = options.file;
     struct stat st = {};

@@ -9,7 +9,10 @@
 #include "tools/render_options.h"
 #include "tools/render_wav.h"
 
-static const char USAGE[] = "usage: quadrise-render module FILE.xm -o OUT.wav [--seconds N]\n";
+static const char HELP[] =
+    "usage: quadrise-render module FILE.xm -o OUT.wav [--seconds N]\n"
+    "Plays FILE.xm and writes 44100 Hz 16-bit stereo WAV: N seconds, or until the\n"
+    "song ends or repeats itself (at most 10 minutes).\n";
 
 // Where the song has been: the end of a song is the first time it passes its last order or
 // goes back to an order (or, within one order, to a row) it has already played.
@@ -62,13 +65,8 @@ static double song_progress(const Song* song) {
 int render_module_command(int argc, char** argv) {
     const char* command = "module";
     RenderOptions options;
-    RenderParse parsed = render_options_parse(command, ACCEPT_FILE | ACCEPT_OUTPUT | ACCEPT_SECONDS, argc, argv, &options);
-    if (parsed == PARSE_HELP) {
-        std::printf("%sPlays FILE.xm and writes 44100 Hz 16-bit stereo WAV: N seconds, or until the\n"
-                    "song ends or repeats itself (at most 10 minutes).\n", USAGE);
-        return 0;
-    }
-    if (parsed == PARSE_REFUSED) return 2;
+    int exit_code = render_options_parse(command, ACCEPT_FILE | ACCEPT_OUTPUT | ACCEPT_SECONDS, HELP, argc, argv, &options);
+    if (exit_code != RENDER_RUN) return exit_code;
     if (!options.file) return render_refuse(command, "missing the module file");
     if (!options.output) return render_refuse(command, "missing -o OUT.wav");
     music_set_file_callbacks(file_open, file_close, file_read, file_seek, file_tell);

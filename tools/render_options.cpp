@@ -18,36 +18,34 @@ static bool parse_seconds(const char* text, double* seconds) {
     return end != text && *end == '\0' && *seconds > 0.0 && *seconds <= MAX_SECONDS;
 }
 
-RenderParse render_options_parse(const char* command, uint32_t accepted, int argc, char** argv,
-                                 RenderOptions* options) {
+int render_options_parse(const char* command, uint32_t accepted, const char* help, int argc, char** argv,
+                         RenderOptions* options) {
     *options = RenderOptions{};
     for (int k = 0; k < argc; ++k) {
         const char* arg = argv[k];
         bool output = std::strcmp(arg, "-o") == 0 && (accepted & ACCEPT_OUTPUT);
         bool seconds = std::strcmp(arg, "--seconds") == 0 && (accepted & ACCEPT_SECONDS);
-        if (std::strcmp(arg, "-h") == 0 || std::strcmp(arg, "--help") == 0) return PARSE_HELP;
+        if (std::strcmp(arg, "-h") == 0 || std::strcmp(arg, "--help") == 0) {
+            std::fputs(help, stdout);
+            return 0;
+        }
         if ((output || seconds) && k + 1 >= argc) {
-            render_refuse(command, output ? "-o needs a file name" : "--seconds needs a number");
-            return PARSE_REFUSED;
+            return render_refuse(command, output ? "-o needs a file name" : "--seconds needs a number");
         }
         if (output) {
             options->output = argv[++k];
         } else if (seconds) {
-            if (!parse_seconds(argv[++k], &options->seconds)) {
-                render_refuse(command, "--seconds needs a number of seconds above 0 and at most 86400");
-                return PARSE_REFUSED;
-            }
+            if (!parse_seconds(argv[++k], &options->seconds))
+                return render_refuse(command, "--seconds needs a number of seconds above 0 and at most 86400");
         } else if (std::strcmp(arg, "--bare") == 0 && (accepted & ACCEPT_BARE)) {
             options->bare = true;
         } else if (arg[0] == '-' && arg[1] != '\0') {
-            render_refuse(command, ("unknown option '" + std::string(arg) + "'").c_str());
-            return PARSE_REFUSED;
+            return render_refuse(command, ("unknown option '" + std::string(arg) + "'").c_str());
         } else if (!(accepted & ACCEPT_FILE) || options->file) {
-            render_refuse(command, ("unexpected argument '" + std::string(arg) + "'").c_str());
-            return PARSE_REFUSED;
+            return render_refuse(command, ("unexpected argument '" + std::string(arg) + "'").c_str());
         } else {
             options->file = arg;
         }
     }
-    return PARSE_RUN;
+    return RENDER_RUN;
 }

@@ -13,10 +13,12 @@ struct RenderOptions {
     bool bare;           // --bare
 };
 
-enum RenderParse { PARSE_RUN, PARSE_HELP, PARSE_REFUSED };
+constexpr int RENDER_RUN = -1;
 
-RenderParse render_options_parse(const char* command, uint32_t accepted, int argc, char** argv,
-                                 RenderOptions* options);
+// Parses the arguments of command. Returns RENDER_RUN when the command should run; otherwise the
+// exit code: 0 after printing help (the text given) for -h or --help, 2 after a refusal.
+int render_options_parse(const char* command, uint32_t accepted, const char* help, int argc, char** argv,
+                         RenderOptions* options);
 // Prints "quadrise-render COMMAND: MESSAGE (see quadrise-render COMMAND --help)"; returns 2, the
 // exit code of a refused command line.
 int render_refuse(const char* command, const char* message);

@@ -9,20 +9,19 @@
 #include "tools/render_wav.h"
 #include "tools/soundtrack.h"
 
+static const char HELP[] =
+    "usage: quadrise-render soundtrack -o OUT.wav [--seconds N]\n"
+    "Renders the soundtrack the way the demo plays it and writes 44100 Hz 16-bit stereo\n"
+    "WAV: until the music clock reaches 157 s, where the show ends, or N seconds of audio.\n";
+
 // The show ends with the first block whose music clock reaches its end.
 static double show_progress(const Song* song) { return static_cast<double>(song->time_ms) / SHOW_END_MS; }
 
 int render_soundtrack_command(int argc, char** argv) {
     const char* command = "soundtrack";
     RenderOptions options;
-    RenderParse parsed = render_options_parse(command, ACCEPT_OUTPUT | ACCEPT_SECONDS, argc, argv, &options);
-    if (parsed == PARSE_HELP) {
-        std::puts("usage: quadrise-render soundtrack -o OUT.wav [--seconds N]\n"
-                  "Renders the soundtrack the way the demo plays it and writes 44100 Hz 16-bit stereo\n"
-                  "WAV: until the music clock reaches 157 s, where the show ends, or N seconds of audio.");
-        return 0;
-    }
-    if (parsed == PARSE_REFUSED) return 2;
+    int exit_code = render_options_parse(command, ACCEPT_OUTPUT | ACCEPT_SECONDS, HELP, argc, argv, &options);
+    if (exit_code != RENDER_RUN) return exit_code;
     if (!options.output) return render_refuse(command, "missing -o OUT.wav");
     int result = 1;
     Song* song = nullptr;

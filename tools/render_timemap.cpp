@@ -7,17 +7,16 @@
 #include "tools/render_options.h"
 #include "tools/soundtrack.h"
 
+static const char HELP[] =
+    "usage: quadrise-render timemap\n"
+    "Prints one line per order of the soundtrack: the order, its pattern and the music\n"
+    "time in milliseconds at which it starts (the clock the show's scenes follow).\n";
+
 int render_timemap_command(int argc, char** argv) {
     const char* command = "timemap";
     RenderOptions options;
-    RenderParse parsed = render_options_parse(command, 0, argc, argv, &options);
-    if (parsed == PARSE_HELP) {
-        std::puts("usage: quadrise-render timemap\n"
-                  "Prints one line per order of the soundtrack: the order, its pattern and the music\n"
-                  "time in milliseconds at which it starts (the clock the show's scenes follow).");
-        return 0;
-    }
-    if (parsed == PARSE_REFUSED) return 2;
+    int exit_code = render_options_parse(command, 0, HELP, argc, argv, &options);
+    if (exit_code != RENDER_RUN) return exit_code;
     Song* song = nullptr;
     std::vector<OrderStart> starts;
     if (soundtrack_synthesize() && (song = soundtrack_load())) starts = song_order_starts(song);

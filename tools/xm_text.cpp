@@ -156,7 +156,7 @@ bool read_row(Reader& r, const std::string& text) {
     XmPattern& pattern = r.module->patterns[size_t(r.pattern)];
     size_t bar = text.find('|');
     std::vector<Word> number = split_words(text, 0, bar == std::string::npos ? text.size() : bar);
-    if (number.size() != 1 || decimal(number[0].text) < 0)
+    if (bar == std::string::npos || number.size() != 1 || decimal(number[0].text) < 0)
         return fail(r, 1, "a row starts with its number and '|'");
     if (decimal(number[0].text) != r.rows_read)
         return fail(r, number[0].column, "row " + number[0].text + " where row " +

@@ -58,6 +58,7 @@ TEST(XmText, MistakesAreRefusedWhereTheyStand) {
         {" | ... .. r0F ...", "", 7, 20, "only 1 of 2 channels"},
         {"2FF", "2FF ...", 4, 22, "found 5 fields"},
         {"01 | ===", "02 | ===", 5, 1, "row 02 where row 1 was due"},
+        {"00 | ... .. l03 ... | ... .. r0F ...", "00", 7, 1, "a row starts with its number and '|'"},
         {"01 | ... .. v40", "01 | ... .. v40 ... | ... .. ... ...\n02 | ... .. v40", 9, 1, "pattern 0 has only 2 rows"},
         {"01 | ... .. v40 ... | ... .. ... ...\n", "", 6, 1, "pattern 0 has 1 rows; the frame gives it 2"},
         {"order 1 0 1", "order 1 0 2", 2, 11, "no pattern '2'"},
