@@ -9,7 +9,7 @@ packages=(
     libgtest-dev googletest libbenchmark-dev libsndfile1-dev
     xfonts-base  # the X core fonts SDL draws its message boxes with
     xvfb xauth xdotool imagemagick x11-utils x11-xserver-utils sox
-    openmpt123 libopenmpt-dev libxmp-dev
+    openmpt123 libopenmpt-dev libxmp-dev xmp
     clang libclang-rt-14-dev
 )
 
