@@ -4,3 +4,4 @@
 
 int render_instruments_command(int argc, char** argv);  // instruments DIR
 int render_module_command(int argc, char** argv);       // module FILE.xm -o OUT.wav [--seconds N]
+int render_frame_command(int argc, char** argv);        // frame MS -o OUT.png
