@@ -28,6 +28,13 @@ static void request_pixel_format(int depth_bits, bool with_accum) {
     SDL_GL_SetAttribute(SDL_GL_ACCUM_ALPHA_SIZE, 0);
 }
 
+// Swaps wait for the display's refresh, so the frame pump runs at the display's rate instead of
+// spinning a core: adaptive where the driver offers it (a late frame shows at once rather than a
+// whole refresh later), else plain. A driver with neither keeps unsynchronised swaps.
+static void sync_swaps_to_display() {
+    if (SDL_GL_SetSwapInterval(-1) != 0) SDL_GL_SetSwapInterval(1);
+}
+
 // X picks the pixel format together with the window, so the window is made once per candidate
 // format, deepest depth buffer first; the last resort is whatever format the display offers.
 static SDL_Window* make_window(const char* title, int width, int height, Uint32 flags) {
@@ -56,7 +63,10 @@ WindowHandle window_create(const char* title, int width, int height, bool fullsc
     // As on the desktop the program was written for, a context that cannot be made is not an
     // error: the window stays and GL calls reach no context.
     gl_context = SDL_GL_CreateContext(sdl_window);
-    if (gl_context != nullptr) SDL_GL_MakeCurrent(sdl_window, gl_context);
+    if (gl_context != nullptr) {
+        SDL_GL_MakeCurrent(sdl_window, gl_context);
+        sync_swaps_to_display();
+    }
     window_proc = proc;
     live_handle = next_handle++;
     window_send(live_handle, WINDOW_CREATE, 0, 0);

@@ -13,7 +13,7 @@ fail() {
     exit 1
 }
 
-# start_x SCREEN: a new Xvfb (ending the last) of that size, on a display it picks.
+# start_x SCREEN: a new Xvfb (ending the last) of that size, on a display it picks, as DISPLAY.
 start_x() {
     [ -n "$XVFB_PID" ] && kill "$XVFB_PID" && wait "$XVFB_PID" 2>/dev/null
     rm -f "$E2E_TMP/display"
