@@ -11,6 +11,19 @@ static const int client_width = 1024;
 static const int client_height = 768;
 static const int display_bits = 32;
 
+// After a failed switch to full screen: offers windowed mode. False, after the closing message,
+// when the user declines.
+static bool offer_windowed_mode() {
+    if (message_box("The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. Use "
+                    "Windowed Mode Instead?",
+                    "Quib GL", MESSAGE_YES_NO, ICON_EXCLAMATION) == ANSWER_YES) {
+        fullscreen_mode = false;
+        return true;
+    }
+    message_box("Program Will Now Close.", "ERROR", MESSAGE_OK, ICON_STOP);
+    return false;
+}
+
 // False when the user declines the windowed fallback after a failed mode switch.
 static bool choose_display_mode() {
     fullscreen_mode = false;
@@ -23,14 +36,18 @@ static bool choose_display_mode() {
         cursor_show(false);
         return true;
     }
-    if (message_box("The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. Use "
-                    "Windowed Mode Instead?",
-                    "Quib GL", MESSAGE_YES_NO, ICON_EXCLAMATION) == ANSWER_YES) {
-        fullscreen_mode = false;
-        return true;
-    }
-    message_box("Program Will Now Close.", "ERROR", MESSAGE_OK, ICON_STOP);
-    return false;
+    return offer_windowed_mode();
+}
+
+// The display switches when the full-screen window appears. If that fails, the same choice as
+// for a mode that is not offered: windowed (the full-screen hide of the cursor undone), or the
+// end of the program. False when it ends.
+static bool show_window() {
+    if (window_show(main_window)) return true;
+    if (!offer_windowed_mode()) return false;
+    display_mode_restore();
+    cursor_show(true);
+    return true;
 }
 
 int app_main() {
@@ -50,7 +67,11 @@ int app_main() {
         platform_close();
         return 0;
     }
-    window_show(main_window);
+    if (!show_window()) {
+        window_destroy(main_window);
+        platform_close();
+        return 0;
+    }
     window_update(main_window);
     cursor_show(false);
     window_focus(main_window);

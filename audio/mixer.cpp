@@ -1,6 +1,12 @@
 // The software mixer: linear interpolation of every active voice into a float stereo span, with
 // 32.32 fixed-point positions, exact loop boundaries and 128-frame volume ramps, and the
 // conversion of the span to 16-bit PCM.
+//
+// Where it goes beyond the classic rules on purpose, so that no voice reads outside its sample:
+// - a voice whose sample has no data, a loop reaching past the sample's end, or a position past
+//   the sample's length falls silent instead of being read;
+// - the frames to the next boundary are counted exactly in 64 bits, for any distance and step;
+// - a ping-pong step longer than the loop folds the position back between the loop ends at once.
 #include <cmath>
 #include <cstdint>
 #include <cstring>

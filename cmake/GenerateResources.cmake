@@ -1,4 +1,5 @@
-# Script mode: writes OUT, a C++ source with one byte array per file under DIR/<TYPE>/.
+# Script mode: writes OUT, a C++ source with one byte array per file under DIR/<TYPE>/. The bytes
+# of a module text <NAME>.xmt are those of the module built from it, BUILT/<TYPE>/<NAME>.xm.
 file(GLOB_RECURSE files RELATIVE ${DIR} ${DIR}/*/*)
 list(SORT files)
 set(body "// Generated from ${DIR}; do not edit.\n#include \"resources/resources.h\"\n\n")
@@ -7,7 +8,11 @@ set(index 0)
 foreach(rel IN LISTS files)
   get_filename_component(type ${rel} DIRECTORY)
   get_filename_component(name ${rel} NAME_WE)
-  file(READ ${DIR}/${rel} hex HEX)
+  set(path ${DIR}/${rel})
+  if(rel MATCHES "\\.xmt$")
+    string(REGEX REPLACE "\\.xmt$" ".xm" path ${BUILT}/${rel})
+  endif()
+  file(READ ${path} hex HEX)
   string(LENGTH "${hex}" hex_len)
   math(EXPR size "${hex_len} / 2")
   string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")

@@ -1,4 +1,6 @@
 // Message boxes with no owner window, answered by button, Return (Yes/OK) or Escape (No).
+#include <cstdio>
+
 #include "platform/internal.h"
 #include "platform/platform.h"
 
@@ -28,7 +30,12 @@ MessageAnswer message_box(const char* text, const char* caption, MessageButtons 
     box.numbuttons = buttons == MESSAGE_OK ? 1 : 2;
     box.buttons = buttons == MESSAGE_OK ? ok_button : yes_no_buttons;
     int pressed = -1;
-    if (SDL_ShowMessageBox(&box, &pressed) != 0) return ANSWER_NONE;
+    if (SDL_ShowMessageBox(&box, &pressed) != 0) {
+        // The program goes on as if the box had been dismissed, so say why it never appeared.
+        std::fprintf(stderr, "quadrise: cannot show the message box \"%s\": %s\n", caption,
+                     SDL_GetError());
+        return ANSWER_NONE;
+    }
     // A box closed by its title bar reports no button.
     if (pressed != ANSWER_OK && pressed != ANSWER_YES && pressed != ANSWER_NO) return ANSWER_NONE;
     return static_cast<MessageAnswer>(pressed);

@@ -63,8 +63,10 @@ typedef intptr_t (*WindowProc)(WindowHandle window, WindowMessage message, uintp
 // current and WINDOW_CREATE is sent before this returns. 0 when no window can be created.
 WindowHandle window_create(const char* title, int width, int height, bool fullscreen,
                            WindowProc proc);
-// Maps the window; sends WINDOW_SIZE with its client size.
-void window_show(WindowHandle window);
+// Maps the window, which is when a full-screen window switches the display mode; sends
+// WINDOW_SIZE with its client size. False when the switch to the requested mode failed (the
+// window then covers the display in the desktop's own mode).
+bool window_show(WindowHandle window);
 // Sends one WINDOW_PAINT at once.
 void window_update(WindowHandle window);
 // Raises the window and gives it the keyboard focus.

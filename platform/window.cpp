@@ -10,6 +10,7 @@ static WindowProc window_proc = nullptr;
 static WindowHandle live_handle = 0;
 static WindowHandle next_handle = 1;
 static bool destroying = false;
+static bool mode_switch_failed = false;  // the requested full-screen mode could not be set
 
 static void request_pixel_format(int depth_bits, bool with_accum) {
     SDL_GL_ResetAttributes();
@@ -25,6 +26,13 @@ static void request_pixel_format(int depth_bits, bool with_accum) {
     SDL_GL_SetAttribute(SDL_GL_ACCUM_GREEN_SIZE, accum_bits);
     SDL_GL_SetAttribute(SDL_GL_ACCUM_BLUE_SIZE, accum_bits);
     SDL_GL_SetAttribute(SDL_GL_ACCUM_ALPHA_SIZE, 0);
+}
+
+// Swaps wait for the display's refresh, so the frame pump runs at the display's rate instead of
+// spinning a core: adaptive where the driver offers it (a late frame shows at once rather than a
+// whole refresh later), else plain. A driver with neither keeps unsynchronised swaps.
+static void sync_swaps_to_display() {
+    if (SDL_GL_SetSwapInterval(-1) != 0) SDL_GL_SetSwapInterval(1);
 }
 
 // X picks the pixel format together with the window, so the window is made once per candidate
@@ -51,11 +59,14 @@ WindowHandle window_create(const char* title, int width, int height, bool fullsc
     if (full_screen) flags |= SDL_WINDOW_FULLSCREEN;
     sdl_window = make_window(title, width, height, flags);
     if (sdl_window == nullptr) return 0;
-    if (full_screen) SDL_SetWindowDisplayMode(sdl_window, mode);
+    mode_switch_failed = full_screen && SDL_SetWindowDisplayMode(sdl_window, mode) != 0;
     // As on the desktop the program was written for, a context that cannot be made is not an
     // error: the window stays and GL calls reach no context.
     gl_context = SDL_GL_CreateContext(sdl_window);
-    if (gl_context != nullptr) SDL_GL_MakeCurrent(sdl_window, gl_context);
+    if (gl_context != nullptr) {
+        SDL_GL_MakeCurrent(sdl_window, gl_context);
+        sync_swaps_to_display();
+    }
     window_proc = proc;
     live_handle = next_handle++;
     window_send(live_handle, WINDOW_CREATE, 0, 0);
@@ -70,14 +81,26 @@ bool window_alive(WindowHandle window) {
     return window != 0 && window == live_handle;
 }
 
-void window_show(WindowHandle window) {
-    if (!window_alive(window)) return;
+// After a full-screen window is shown the display should run the requested mode.
+static bool requested_mode_on_display() {
+    const SDL_DisplayMode* requested = display_mode_requested();
+    if ((SDL_GetWindowFlags(sdl_window) & SDL_WINDOW_FULLSCREEN) == 0 || requested == nullptr) return true;
+    SDL_DisplayMode current;
+    int display = SDL_GetWindowDisplayIndex(sdl_window);
+    if (mode_switch_failed || display < 0 || SDL_GetCurrentDisplayMode(display, &current) != 0) return false;
+    return current.w == requested->w && current.h == requested->h;
+}
+
+bool window_show(WindowHandle window) {
+    if (!window_alive(window)) return false;
     SDL_ShowWindow(sdl_window);
+    bool mode_set = requested_mode_on_display();
     int width = 0;
     int height = 0;
     SDL_GL_GetDrawableSize(sdl_window, &width, &height);
     intptr_t client_size = (width & 0xFFFF) | ((height & 0xFFFF) << 16);
     window_send(window, WINDOW_SIZE, 0, client_size);
+    return mode_set;
 }
 
 void window_update(WindowHandle window) {

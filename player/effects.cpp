@@ -1,5 +1,5 @@
 // The effect column: what each effect does at the first tick of its row (row_effect) and on the
-// ticks after it (tick_effect). Effects take XM numbers: 0..9, then A = 10 ... Z = 35.
+// ticks after it (tick_effect), by the numbers of Effect in player.h.
 #include <algorithm>
 #include <cstdint>
 
@@ -86,14 +86,14 @@ static void extended_row_effect(ChannelState* channel, const RowContext& row, ui
     }
 }
 
+// X1y, X2y: like E1y and E2y in single period units; y = 0 slides by the remembered amount.
 static void extra_fine_porta(ChannelState* channel, uint8_t param) {
     int32_t y = param & 15;
-    if (y == 0) return;
     if ((param >> 4) == 1) {
-        channel->xfine_up_memory = static_cast<uint8_t>(y);
+        if (y != 0) channel->xfine_up_memory = static_cast<uint8_t>(y);
         period_add(channel, -channel->xfine_up_memory);
     } else if ((param >> 4) == 2) {
-        channel->xfine_down_memory = static_cast<uint8_t>(y);
+        if (y != 0) channel->xfine_down_memory = static_cast<uint8_t>(y);
         period_add(channel, channel->xfine_down_memory);
     }
 }
@@ -102,49 +102,49 @@ static void extra_fine_porta(ChannelState* channel, uint8_t param) {
 static void row_effect_low(ChannelState* channel, const RowContext& row, uint8_t param) {
     Song* song = row.song;
     switch (row.cell->effect) {
-    case 0x1: if (param != 0) channel->porta_up_memory = param; break;
-    case 0x2: if (param != 0) channel->porta_down_memory = param; break;
-    case 0x3:
+    case EFFECT_PORTA_UP: if (param != 0) channel->porta_up_memory = param; break;
+    case EFFECT_PORTA_DOWN: if (param != 0) channel->porta_down_memory = param; break;
+    case EFFECT_TONE_PORTA:
         if (param != 0) channel->porta_speed = param;
         channel->porta_target = channel->target_period;
         channel->flags &= ~(UPDATE_TRIGGER | UPDATE_FREQUENCY);
         break;
-    case 0x4:
+    case EFFECT_VIBRATO:
         if (param >> 4) channel->vib_speed = param >> 4;
         if (param & 15) channel->vib_depth = param & 15;
         vibrato_apply(channel);
         break;
-    case 0x5:
+    case EFFECT_TONE_PORTA_VOLSLIDE:
         channel->porta_target = channel->target_period;
         if (param != 0) channel->volslide_memory = param;
         channel->flags &= ~(UPDATE_TRIGGER | UPDATE_FREQUENCY);
         break;
-    case 0x6:
+    case EFFECT_VIBRATO_VOLSLIDE:
         if (param != 0) channel->volslide_memory = param;
         vibrato_apply(channel);
         break;
-    case 0x7:
+    case EFFECT_TREMOLO:
         if (param >> 4) channel->trem_speed = param >> 4;
         if (param & 15) channel->trem_depth = param & 15;
         break;
-    case 0x8:
+    case EFFECT_SET_PANNING:
         channel->panning = param;
         channel->flags |= UPDATE_PANNING;
         break;
-    case 0x9: sample_offset(channel, row.sound.sample, param); break;
-    case 0xA: if (param != 0) channel->volslide_memory = param; break;
-    case 0xB:
+    case EFFECT_SAMPLE_OFFSET: sample_offset(channel, row.sound.sample, param); break;
+    case EFFECT_VOLUME_SLIDE: if (param != 0) channel->volslide_memory = param; break;
+    case EFFECT_POSITION_JUMP:
         song->next_row = 0;
         song->next_order = param < song->song_length ? param : 0;
         *row.jumped = true;
         break;
-    case 0xC:
+    case EFFECT_SET_VOLUME:
         channel->volume = param;  // not clamped: volumes above 64 play louder
         channel->flags |= UPDATE_VOLUME;
         break;
-    case 0xD: pattern_break(row, param); break;
-    case 0xE: extended_row_effect(channel, row, param); break;
-    case 0xF:
+    case EFFECT_PATTERN_BREAK: pattern_break(row, param); break;
+    case EFFECT_EXTENDED: extended_row_effect(channel, row, param); break;
+    case EFFECT_SPEED:
         if (param < 32) song->speed = param;
         else set_bpm(song, param);
         break;
@@ -155,36 +155,36 @@ static void row_effect_low(ChannelState* channel, const RowContext& row, uint8_t
 void row_effect(ChannelState* channel, const RowContext& row) {
     uint8_t param = row.cell->param;
     switch (row.cell->effect) {
-    case 16:  // G
+    case EFFECT_GLOBAL_VOLUME:
         row.song->global_volume = std::min<int32_t>(param, 64);
         channel->flags |= UPDATE_VOLUME;
         break;
-    case 17:  // H
+    case EFFECT_GLOBAL_VOLUME_SLIDE:
         if (param != 0) row.song->global_slide_memory = param;
         break;
-    case 21:  // L
+    case EFFECT_ENVELOPE_POSITION:
         if (row.sound.instrument->vol_type & 1) envelope_jump(channel, row.sound.instrument, param);
         break;
-    case 25:  // P
+    case EFFECT_PANNING_SLIDE:
         if (param != 0) {
             channel->panslide_memory = param;
             channel->flags |= UPDATE_PANNING;
         }
         break;
-    case 27:  // R
+    case EFFECT_RETRIGGER:
         if (param != 0) {
             channel->retrig_volume_mode = param >> 4;
             channel->retrig_interval = param & 15;
         }
         break;
-    case 29:  // T
+    case EFFECT_TREMOR:
         if (param != 0) {
             channel->tremor_on = static_cast<uint8_t>((param >> 4) + 1);
             channel->tremor_off = static_cast<uint8_t>((param & 15) + 1);
         }
         tremor_apply(channel);
         break;
-    case 33: extra_fine_porta(channel, param); break;  // X
+    case EFFECT_EXTRA_FINE_PORTA: extra_fine_porta(channel, param); break;
     default: row_effect_low(channel, row, param); break;
     }
 }
@@ -291,42 +291,42 @@ static void extended_tick_effect(ChannelState* channel, const Song* song, Sample
 void tick_effect(ChannelState* channel, Song* song, const ChannelSound& sound,
                  const NoteCell& cell) {
     switch (cell.effect) {
-    case 0x0: if (cell.param != 0) arpeggio(channel, song, sound.sample, cell.param); break;
-    case 0x1:
+    case EFFECT_ARPEGGIO: if (cell.param != 0) arpeggio(channel, song, sound.sample, cell.param); break;
+    case EFFECT_PORTA_UP:
         channel->period = std::max(channel->period - 4 * channel->porta_up_memory, 56);
         channel->period_delta = 0;
         channel->flags |= UPDATE_FREQUENCY;
         break;
-    case 0x2:
+    case EFFECT_PORTA_DOWN:
         period_add(channel, 4 * channel->porta_down_memory);
         channel->period_delta = 0;
         channel->flags |= UPDATE_FREQUENCY;
         break;
-    case 0x3:
+    case EFFECT_TONE_PORTA:
         channel->period_delta = 0;
         tone_porta_step(channel);
         break;
-    case 0x4:
+    case EFFECT_VIBRATO:
         vibrato_apply(channel);
         vibrato_advance(channel);
         break;
-    case 0x5:
+    case EFFECT_TONE_PORTA_VOLSLIDE:
         channel->period_delta = 0;
         tone_porta_step(channel);
         volume_slide(channel);
         break;
-    case 0x6:
+    case EFFECT_VIBRATO_VOLSLIDE:
         vibrato_apply(channel);
         vibrato_advance(channel);
         volume_slide(channel);
         break;
-    case 0x7: tremolo_apply(channel); break;
-    case 0xA: volume_slide(channel); break;
-    case 0xE: extended_tick_effect(channel, song, sound.sample, cell); break;
-    case 17: global_volume_slide(song); break;  // H
-    case 25: panning_slide(channel); break;     // P
-    case 27: retrigger(channel, song); break;   // R
-    case 29: tremor_apply(channel); break;      // T
+    case EFFECT_TREMOLO: tremolo_apply(channel); break;
+    case EFFECT_VOLUME_SLIDE: volume_slide(channel); break;
+    case EFFECT_EXTENDED: extended_tick_effect(channel, song, sound.sample, cell); break;
+    case EFFECT_GLOBAL_VOLUME_SLIDE: global_volume_slide(song); break;
+    case EFFECT_PANNING_SLIDE: panning_slide(channel); break;
+    case EFFECT_RETRIGGER: retrigger(channel, song); break;
+    case EFFECT_TREMOR: tremor_apply(channel); break;
     default: break;
     }
 }

@@ -243,14 +243,15 @@ static void row_note(ChannelState* channel, const Song* song, const NoteCell& ce
 
 static void row_channel(Song* song, ChannelState* channel, const NoteCell& cell, bool* jumped) {
     // Tone portamento keeps the playing instrument, note and period.
-    bool porta = cell.effect == 3 || cell.effect == 5;
+    bool porta = cell.effect == EFFECT_TONE_PORTA || cell.effect == EFFECT_TONE_PORTA_VOLSLIDE;
     if (cell.instrument && !porta) channel->instrument = static_cast<uint8_t>(cell.instrument - 1);
     if (cell_has_note(cell) && !porta) channel->note = static_cast<uint8_t>(cell.note - 1);
     ChannelSound sound = channel_sound(song, channel);
     if (!porta && sound.valid) channel->sample = sound.sample;
     RowContext row = {song, sound, &cell, channel->period, channel->volume, channel->panning, jumped};
     // The last tremolo offset stays when the tremolo ends.
-    if (channel->last_effect == 7 && cell.effect != 7) channel->volume += channel->volume_delta;
+    if (channel->last_effect == EFFECT_TREMOLO && cell.effect != EFFECT_TREMOLO)
+        channel->volume += channel->volume_delta;
     channel->volume_delta = 0;
     channel->flags = 0;
     channel->last_effect = cell.effect;
@@ -259,7 +260,7 @@ static void row_channel(Song* song, ChannelState* channel, const NoteCell& cell,
     channel->flags |= UPDATE_FREQUENCY | UPDATE_VOLUME;
     if (cell.instrument) channel_reset(channel, sound.sample);
     if (cell.volume) volume_column(channel, cell.volume);
-    if (cell.note == NOTE_KEY_OFF || cell.effect == 20) channel->key_off = 1;
+    if (cell.note == NOTE_KEY_OFF || cell.effect == EFFECT_KEY_OFF) channel->key_off = 1;
     envelopes_and_fadeout(channel, sound.instrument, true);
     row_effect(channel, row);
     autovibrato_apply(channel, sound.instrument);

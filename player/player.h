@@ -1,5 +1,20 @@
 // The module player: stream callbacks, the loaded-module records, the XM loader and the row and
 // tick engine that drives the mixer's voices. Portable: no platform or device headers.
+//
+// Where it goes beyond the classic playback rules on purpose, so that no file can crash it or
+// run it into overflow (each rule is explained where it happens):
+// - the loader checks every read and count and refuses a broken file with one line saying why
+//   (music_load_error); more than 32 channels, 256 orders or patterns, 256 rows or 128
+//   instruments are refused;
+// - header tempo and BPM above 255 are capped at 255 (what the effect column can set), 0 means
+//   the format's default; a restart position beyond the order list restarts at order 0;
+// - an effect number beyond Z is no effect; sustain and loop points beyond an envelope's points
+//   switch that feature off; a sample loop starting beyond the sample is dropped, one running
+//   past its end is clipped to it;
+// - periods stay within +-PERIOD_LIMIT, and a voice's step is capped just below 128 x mix_rate
+//   frames per second, so that slides without end cannot overflow and the mixer's boundary
+//   count always fits;
+// - X1y and X2y with y = 0 slide by their remembered amounts, as E1y and E2y do.
 #pragma once
 
 #include <cstdint>
@@ -76,8 +91,37 @@ struct NoteCell {
     uint8_t note;        // 0 none, 1..96 (1 = C-0), 255 key-off
     uint8_t instrument;  // 0 none, 1..128
     uint8_t volume;      // volume-column byte, 0 none
-    uint8_t effect;      // 0..35 (0..9, A = 10 .. Z = 35)
+    uint8_t effect;      // 0..35 (0..9, A = 10 .. Z = 35), see Effect
     uint8_t param;
+};
+
+// The effect column's numbers: 0..9 as written, then letter A = 10 .. Z = 35. Only the effects
+// the engine plays are named; every other number does nothing.
+enum Effect : uint8_t {
+    EFFECT_ARPEGGIO = 0x0,             // 0xy
+    EFFECT_PORTA_UP = 0x1,             // 1xx
+    EFFECT_PORTA_DOWN = 0x2,           // 2xx
+    EFFECT_TONE_PORTA = 0x3,           // 3xx
+    EFFECT_VIBRATO = 0x4,              // 4xy
+    EFFECT_TONE_PORTA_VOLSLIDE = 0x5,  // 5xy
+    EFFECT_VIBRATO_VOLSLIDE = 0x6,     // 6xy
+    EFFECT_TREMOLO = 0x7,              // 7xy
+    EFFECT_SET_PANNING = 0x8,          // 8xx
+    EFFECT_SAMPLE_OFFSET = 0x9,        // 9xx
+    EFFECT_VOLUME_SLIDE = 0xA,         // Axy
+    EFFECT_POSITION_JUMP = 0xB,        // Bxx
+    EFFECT_SET_VOLUME = 0xC,           // Cxx
+    EFFECT_PATTERN_BREAK = 0xD,        // Dxy
+    EFFECT_EXTENDED = 0xE,             // Exy, by x
+    EFFECT_SPEED = 0xF,                // Fxx: speed below 32, BPM from 32
+    EFFECT_GLOBAL_VOLUME = 16,         // Gxx
+    EFFECT_GLOBAL_VOLUME_SLIDE = 17,   // Hxy
+    EFFECT_KEY_OFF = 20,               // Kxx
+    EFFECT_ENVELOPE_POSITION = 21,     // Lxx
+    EFFECT_PANNING_SLIDE = 25,         // Pxy
+    EFFECT_RETRIGGER = 27,             // Rxy
+    EFFECT_TREMOR = 29,                // Txy
+    EFFECT_EXTRA_FINE_PORTA = 33,      // X1y up, X2y down
 };
 
 struct Pattern {

@@ -8,7 +8,7 @@ set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${FUZZ_BUILD_DIR:-$root/build-fuzz}
 seconds=${FUZZ_SECONDS:-60}
-songs=$root/../shared/testdata/xm
+songs=$root/tests/data/xm
 
 # Every library is instrumented for coverage; only the target links the fuzzer's main.
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -19,9 +19,7 @@ cmake --build "$build" -j2 --target fuzz_load_xm
 corpus=$build/fuzz_corpus
 mkdir -p "$corpus"
 QUADRISE_WRITE_SEEDS=$corpus "$build/fuzz_load_xm"
-if [ -d "$songs" ]; then
-    cp "$songs"/*.xm "$corpus"/
-fi
+cp "$songs"/*.xm "$corpus"/
 
 echo "fuzzing the XM loader for $seconds s"
 "$build/fuzz_load_xm" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \

@@ -6,9 +6,10 @@ set -euo pipefail
 packages=(
     build-essential cmake pkg-config
     libsdl2-dev freeglut3-dev libglu1-mesa-dev libgl-dev
-    libgtest-dev googletest libbenchmark-dev libsndfile1-dev
-    xvfb xauth xdotool imagemagick x11-utils sox
-    openmpt123 libopenmpt-dev libxmp-dev
+    libgtest-dev googletest libbenchmark-dev libsndfile1-dev libpng-dev
+    xfonts-base  # the X core fonts SDL draws its message boxes with
+    xvfb xauth xdotool imagemagick x11-utils x11-xserver-utils sox
+    openmpt123 libopenmpt-dev libxmp-dev xmp
     clang libclang-rt-14-dev
 )
 

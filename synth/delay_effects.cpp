@@ -4,15 +4,18 @@
 #include <cmath>
 
 #include "dsp.h"
+#include "modules.h"
 #include "synth_state.h"
+
+namespace synth {
 
 // Opcode 82: bparam[0] voices read line 1 at staggered, slowly wobbling delays. Validation keeps
 // the voices within 1..14 (voice l uses filter l and walk counter l + 6) and the walk ranges
 // within an int.
 void chorus() {
     const int voices = bparam[0];
-    const double spacing = fparam[1] * 44.1;
-    const double depth = fparam[0] * 44.1;
+    const double spacing = fparam[1] * SAMPLES_PER_MS;
+    const double depth = fparam[0] * SAMPLES_PER_MS;
     const int wobble_range = static_cast<int>(fparam[3] * 100.0);
     const int level_range = static_cast<int>(fparam[3] * 5.0);
     const double level_depth = fparam[2] * 1.5;
@@ -33,8 +36,8 @@ void chorus() {
 // Opcode 83: one voice whose delay sweeps sinusoidally between fparam[1] and fparam[2] ms at
 // fparam[0] Hz; note_phase is the sweep oscillator.
 void flanger() {
-    const double delay = sin_turn(phases[0]) * ((fparam[2] - fparam[1]) * 0.5 * 44.1) +
-                         (fparam[1] + fparam[2]) * 0.5 * 44.1;
+    const double delay = sin_turn(phases[0]) * ((fparam[2] - fparam[1]) * 0.5 * SAMPLES_PER_MS) +
+                         (fparam[1] + fparam[2]) * 0.5 * SAMPLES_PER_MS;
     s0 = delay_read(1, delay);
     phase_advance(fparam[0]);
     delay_lines[1][delay_pos] = fparam[3] * s0 + in;
@@ -51,7 +54,7 @@ struct CombSetting {
 // One comb family uses 37.1 samples per ms instead of 44.1, for lengths that do not line up.
 static const CombSetting reverb_combs[6] = {
     {0, 37.1, 10, 1}, {1, 37.1, 11, 2}, {2, 37.1, 12, 3},
-    {0, 44.1, 13, 4}, {1, 44.1, 14, 5}, {2, 44.1, 15, 6},
+    {0, SAMPLES_PER_MS, 13, 4}, {1, SAMPLES_PER_MS, 14, 5}, {2, SAMPLES_PER_MS, 15, 6},
 };
 
 // Opcode 84: a wobbling pre-delay loop on line 7, band-limited, then six modulated combs in
@@ -59,10 +62,10 @@ static const CombSetting reverb_combs[6] = {
 void comb_reverb() {
     s3 = lowpass2(3, walk_bounded(3, 100), 0.0001, 0.0);
     const double g = std::exp(-6.0 * fparam[4] / (0.5 * fparam[3] + fparam[7]));
-    s0 = delay_read(7, (1.0 + 0.02 * s3) * fparam[4] * 44.1) * g + in;
+    s0 = delay_read(7, (1.0 + 0.02 * s3) * fparam[4] * SAMPLES_PER_MS) * g + in;
     s0 = highpass2(0, s0, pow_int(fparam[6], 5), 0.0);
     s0 = highpass2(2, lowpass2(1, s0, pow_int(fparam[5], 5), 0.0), 0.0001, 0.0);
-    const double decay = fparam[3] * 44.1;
+    const double decay = fparam[3] * SAMPLES_PER_MS;
     for (const CombSetting& comb : reverb_combs) {
         const double delay = fparam[comb.length_param] * comb.samples_per_ms;
         s0 = s0 + modulated_comb(s0, delay, decay, 50.0, 0.2, comb.index, comb.line);
@@ -108,3 +111,5 @@ void delay_network_reverb_write() {
     delay_lines[4][delay_pos] = a4;
     delay_lines[7][delay_pos] = a7;
 }
+
+}  // namespace synth

@@ -6,7 +6,10 @@
 #include <cstring>
 
 #include "dsp.h"
+#include "modules.h"
 #include "program.h"
+
+namespace synth {
 
 using ModuleFn = void (*)();
 
@@ -193,22 +196,24 @@ static bool run_steps(const SynthProgram& program, const char** reason) {
     return true;
 }
 
+}  // namespace synth
+
 bool synth_render_program(const SynthProgram& program, const char** reason) {
     const char* unused = nullptr;
     const char** why = reason != nullptr ? reason : &unused;
-    if (slot_length == nullptr || slot_data == nullptr) {
+    if (synth::slot_length == nullptr || synth::slot_data == nullptr) {
         *why = "sample slots not created";
         return false;
     }
     if (!synth_validate_program(program, why)) return false;
-    convert_eq_bands();
+    synth::convert_eq_bands();
     // Delay reads interpolate at delay_pos - d, whose rounding depends on delay_pos: starting every
     // render at 0 keeps repeated renders of a program identical to the first.
-    delay_pos = 0;
-    bool ok = allocate_delay_lines();
+    synth::delay_pos = 0;
+    bool ok = synth::allocate_delay_lines();
     if (!ok) *why = "out of memory for the delay lines";
-    if (ok) ok = run_steps(program, why);
-    release_render_memory();
+    if (ok) ok = synth::run_steps(program, why);
+    synth::release_render_memory();
     return ok;
 }
 

@@ -8,6 +8,8 @@
 
 #include "synth_state.h"
 
+namespace synth {
+
 constexpr int HARMONIC_COUNT = 64;      // HarmonicPair entries; pair 0 is not read
 constexpr int CYCLE_TABLE_LENGTH = 128;  // entries of an additive cycle table
 
@@ -62,3 +64,5 @@ double walk_wrapped(int index, int n);
 // ---- Modulated feedback comb ------------------------------------------------------------------
 double modulated_comb(double x, double delay, double decay, double mod_rate, double depth,
                       int index, int line);
+
+}  // namespace synth

@@ -1,6 +1,8 @@
 // Breakpoint-curve lookups over parallel arrays of positions (xs, ascending) and values (ys).
 #include "dsp.h"
 
+namespace synth {
+
 // The line through (xa, ya) and (xb, yb), evaluated at x.
 static double line_at(double x, double xa, double ya, double xb, double yb) {
     return ((xb - x) * ya + (x - xa) * yb) / (xb - xa);
@@ -73,3 +75,5 @@ double curve_linear_odd(double x, const BreakpointList& curve) {
 double curve_smooth(double x, const BreakpointList& curve) {
     return curve_smooth(x, curve.ys, curve.xs, curve.count);
 }
+
+}  // namespace synth

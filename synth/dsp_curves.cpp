@@ -4,6 +4,8 @@
 
 #include "dsp.h"
 
+namespace synth {
+
 double pow_int(double x, int n) {
     unsigned bits = n < 0 ? 0u - static_cast<unsigned>(n) : static_cast<unsigned>(n);
     double r = 1.0;
@@ -57,3 +59,5 @@ double hard_clip(double x) {
     if (x < -1.0) return -1.0;
     return x;
 }
+
+}  // namespace synth

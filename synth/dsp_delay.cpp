@@ -3,6 +3,8 @@
 
 #include "dsp.h"
 
+namespace synth {
+
 double delay_read(int line, double delay_samples) {
     double d = delay_samples;
     if (d < 0.0) d = 0.0;
@@ -22,3 +24,5 @@ double modulated_comb(double x, double delay, double decay, double mod_rate, dou
     if (fb == 0.0) return 0.0;
     return r * (1.0 / fb - 1.0);
 }
+
+}  // namespace synth

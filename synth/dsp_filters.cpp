@@ -5,6 +5,8 @@
 
 #include "dsp.h"
 
+namespace synth {
+
 void filters_reset() {
     for (FilterState& f : filter_state) f = FilterState{0.0, 0.0, 0.0, 0.0};
 }
@@ -83,3 +85,5 @@ double lowpass2(int index, double x, double cutoff, double res) {
 double highpass2(int index, double x, double cutoff, double res) {
     return section_run(index, HIGHPASS, x, cutoff, res);
 }
+
+}  // namespace synth

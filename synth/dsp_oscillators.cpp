@@ -4,6 +4,8 @@
 
 #include "dsp.h"
 
+namespace synth {
+
 void phase_advance(double frequency_hz) {
     phases[0] = phases[0] + frequency_hz / SAMPLE_RATE;
     phases[0] = phases[0] - std::floor(phases[0]);
@@ -36,3 +38,5 @@ double attack_decay_envelope(double attack_ms, double decay_ms, double level, do
     // The tail multiplies by `base` every 10000 samples.
     return level * std::pow(base, (t - attack - decay) * 0.0001);
 }
+
+}  // namespace synth

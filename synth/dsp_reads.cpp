@@ -4,6 +4,8 @@
 
 #include "dsp.h"
 
+namespace synth {
+
 // fmod(fmod(pos, n) + n, n). Within one cycle either side of 0 (every delay-line read) the inner
 // fmod returns pos itself and the outer one a single exact subtraction, so skip both calls.
 static double wrap_position(int n, double pos) {
@@ -32,3 +34,5 @@ double table_read_linear(double pos, int n, const double* buffer) {
     double f = pos - k;
     return f * buffer[k + 1] + (1.0 - f) * buffer[k];
 }
+
+}  // namespace synth

@@ -2,6 +2,8 @@
 // probability one half.
 #include "dsp.h"
 
+namespace synth {
+
 static int walk_step(int index) {
     int r = synth_rand();
     walk_counters[index] += r / 32767.0 > 0.5 ? 1 : -1;
@@ -25,3 +27,5 @@ double walk_wrapped(int index, int n) {
     walk_counters[index] = counter;
     return static_cast<double>(counter) / n;
 }
+
+}  // namespace synth

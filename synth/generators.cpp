@@ -3,6 +3,9 @@
 #include <cmath>
 
 #include "dsp.h"
+#include "modules.h"
+
+namespace synth {
 
 void percussion_voice() {
     double t = sample_index;
@@ -46,3 +49,5 @@ static void shaped_source(double y) { out = shape_wave(y, fparam[2]) * fparam[3]
 void noise_source() { shaped_source(rand_range(-1.0, 1.0)); }
 
 void pd_oscillator() { shaped_source(sin_turn(shape_phase(phases[0], fparam[1]))); }
+
+}  // namespace synth

@@ -4,7 +4,10 @@
 
 #include "dsp.h"
 #include "module_support.h"
+#include "modules.h"
 #include "synth_state.h"
+
+namespace synth {
 
 constexpr int GRAIN_COUNT = 6;
 
@@ -30,7 +33,7 @@ void grain_cloud_clear() {
 // Spawn interval in samples, truncated (validation keeps it within an int); a zero interval waits
 // one sample. A negative one never counts down to 0 again, so no further grain spawns.
 static int32_t spawn_interval() {
-    const int32_t interval = static_cast<int32_t>(rand_range(fparam[9], fparam[10]) * 44.1);
+    const int32_t interval = static_cast<int32_t>(rand_range(fparam[9], fparam[10]) * SAMPLES_PER_MS);
     return interval == 0 ? 1 : interval;
 }
 
@@ -42,7 +45,7 @@ static void spawn_grain(Grain& grain) {
     grain.decay_ms = rand_range(fparam[3], fparam[4]) + 0.01;
     grain.rate = std::pow(2.0, rand_range(fparam[5], fparam[6]));
     grain.glide = std::pow(2.0, rand_range(fparam[7], fparam[8]));
-    const double grain_length = (grain.decay_ms + grain.attack_ms) * 44.1;
+    const double grain_length = (grain.decay_ms + grain.attack_ms) * SAMPLES_PER_MS;
     grain.remaining = grain_length;
     const double span = grain_length * (grain.rate + 0.5 * grain.glide);
     const double u = rand_range(0.0, n - span - 2.0);
@@ -65,7 +68,7 @@ static void spawn_when_due() {
 
 // One grain's sample; its read speed starts at rate and rises linearly by glide over its length.
 static double grain_sample(Grain& grain) {
-    const double grain_length = (grain.attack_ms + grain.decay_ms) * 44.1;
+    const double grain_length = (grain.attack_ms + grain.decay_ms) * SAMPLES_PER_MS;
     const double elapsed = grain_length - grain.remaining;
     const double pos =
         ((1.0 - grain.remaining / grain_length) * grain.glide + grain.rate) * elapsed + grain.start;
@@ -85,3 +88,5 @@ void grain_cloud() {
     }
     out = fparam[14] * out;
 }
+
+}  // namespace synth

@@ -4,7 +4,10 @@
 
 #include "dsp.h"
 #include "module_support.h"
+#include "modules.h"
 #include "synth_state.h"
+
+namespace synth {
 
 constexpr int EQ_HALF_TAPS = 128;
 constexpr int EQ_GAIN_COUNT = EQ_BAND_COUNT + 1;
@@ -49,3 +52,5 @@ void graphic_eq() {
     }
     out = hard_clip(sum);
 }
+
+}  // namespace synth

@@ -7,6 +7,8 @@
 #include "dsp.h"
 #include "synth_state.h"
 
+namespace synth {
+
 // Sample `index` of `slot`, or 0 before its start and past its end.
 inline double slot_sample(int slot, int64_t index) {
     return index >= 0 && index < slot_length[slot] ? slot_data[slot][index] : 0.0;
@@ -16,3 +18,5 @@ inline double slot_sample(int slot, int64_t index) {
 inline double slot_read(int slot, double pos) {
     return table_read_linear(pos, slot_length[slot], slot_data[slot]);
 }
+
+}  // namespace synth

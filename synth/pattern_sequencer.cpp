@@ -4,11 +4,10 @@
 #include <cstring>
 
 #include "module_support.h"
+#include "modules.h"
 #include "synth_state.h"
 
-constexpr int CELL_BYTES = 5;  // note, slot, volume and two unused bytes
-constexpr int SEQUENCER_CHANNEL_LIMIT = 16;
-constexpr int PATTERN_CAPACITY = 8000;
+namespace synth {
 
 struct SequencerChannel {
     int active;
@@ -18,8 +17,8 @@ struct SequencerChannel {
     double end_volume;
 };
 
-static uint8_t pattern[PATTERN_CAPACITY];
-static SequencerChannel channels[SEQUENCER_CHANNEL_LIMIT];
+static uint8_t pattern[SEQUENCER_PATTERN_CAPACITY];
+static SequencerChannel channels[SEQUENCER_MAX_CHANNELS];
 static int channel_count;
 static int row_count;
 static int current_row;
@@ -31,7 +30,8 @@ void pattern_sequencer_setup() {
     channel_count = bparam[0];
     row_count = bparam[1];
     std::memset(pattern, 0, sizeof pattern);
-    std::memcpy(pattern, pattern_bytes, static_cast<size_t>(channel_count * row_count * CELL_BYTES));
+    size_t bytes = static_cast<size_t>(channel_count * row_count * SEQUENCER_CELL_BYTES);
+    std::memcpy(pattern, pattern_bytes, bytes);
     std::memset(channels, 0, sizeof channels);
     current_row = -1;
     row_samples = bparam[2] * 2646000.0 / (iparam[0] * 4.0 * 6.0);
@@ -40,12 +40,12 @@ void pattern_sequencer_setup() {
 // bparam[2] ticks per row at the tempo in beats per minute: 110250 samples per tick at 1 bpm.
 double pattern_sequencer_row_samples() { return row_samples; }
 
-static const uint8_t empty_cell[CELL_BYTES] = {};
+static const uint8_t empty_cell[SEQUENCER_CELL_BYTES] = {};
 
 // The cell of `row` and `channel`; the row after the last reads as empty cells.
 static const uint8_t* cell_at(int row, int channel) {
     if (row < 0 || row >= row_count) return empty_cell;
-    return pattern + (row * channel_count + channel) * CELL_BYTES;
+    return pattern + (row * channel_count + channel) * SEQUENCER_CELL_BYTES;
 }
 
 static int cell_note(const uint8_t* cell) { return static_cast<int8_t>(cell[0]); }
@@ -96,3 +96,5 @@ void pattern_sequencer() {
         out += ((1.0 - frac) * channel.start_volume + frac * channel.end_volume) * v;
     }
 }
+
+}  // namespace synth

@@ -8,6 +8,8 @@
 #include "synth.h"
 #include "synth_state.h"
 
+namespace synth {
+
 constexpr int PARAM_KIND_COUNT = 32;  // param_kind = opcode & 0x3F
 constexpr int PITCHED_FLAG = 0x80;    // bparam[0] is a note; the driver advances note_phase
 constexpr int IN_PLACE_FLAG = 0x40;   // the driver loads `in` from the target slot
@@ -29,3 +31,5 @@ bool decode_step(const SynthProgram& program, int step, DecodeCursors& cursors, 
 // The samples a step renders before truncation, for opcodes whose length comes from their own
 // parameters (opcode 7 after its sequencer set-up); false for those whose length is a slot's.
 bool parameter_length(int opcode, double* length);
+
+}  // namespace synth

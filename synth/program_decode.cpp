@@ -1,8 +1,9 @@
 // Step decoding: each step takes its parameters from the pools where the previous step stopped,
 // the counts fixed by its param_kind, followed by opcode-specific curves, pattern bytes and ints.
+#include "modules.h"
 #include "program.h"
 
-constexpr int PATTERN_CELL_BYTES = 5;  // note, slot, volume and two unused bytes
+namespace synth {
 
 static bool take_floats(const SynthProgram& p, DecodeCursors& c, int count, double* to) {
     if (count > p.float_pool_size - c.floats) return false;
@@ -38,7 +39,7 @@ static bool take_bytes(const SynthProgram& p, DecodeCursors& c, int count) {
 }
 
 static bool take_pattern(const SynthProgram& p, DecodeCursors& c) {
-    int count = bparam[0] * bparam[1] * PATTERN_CELL_BYTES;
+    int count = bparam[0] * bparam[1] * SEQUENCER_CELL_BYTES;
     if (count > p.byte_pool_size - c.bytes) return false;
     pattern_bytes = p.byte_pool + c.bytes;
     c.bytes += count;
@@ -104,3 +105,5 @@ bool parameter_length(int opcode, double* length) {
             return false;
     }
 }
+
+}  // namespace synth

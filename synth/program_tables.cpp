@@ -3,6 +3,8 @@
 // equaliser band edges.
 #include "program.h"
 
+namespace synth {
+
 // Parameter counts by param_kind (opcode & 0x3F); the owning opcode is noted beside each kind.
 const int8_t float_param_counts[PARAM_KIND_COUNT] = {
     14, 4, 4, 4, 4, 4, 7, 0,  // 0, 129, 130, 131, 132, 5, 134, 7
@@ -96,15 +98,17 @@ static const uint8_t shipped_byte_pool[] = {
     0, 3,         // step 16
 };
 
+}  // namespace synth
+
 const SynthProgram shipped_program = {
-    shipped_opcodes,
-    shipped_slots,
-    static_cast<int32_t>(sizeof shipped_opcodes),
+    synth::shipped_opcodes,
+    synth::shipped_slots,
+    static_cast<int32_t>(sizeof synth::shipped_opcodes),
     SYNTH_INSTRUMENT_COUNT,
-    shipped_float_pool,
-    static_cast<int32_t>(sizeof shipped_float_pool / sizeof shipped_float_pool[0]),
-    shipped_byte_pool,
-    static_cast<int32_t>(sizeof shipped_byte_pool),
+    synth::shipped_float_pool,
+    static_cast<int32_t>(sizeof synth::shipped_float_pool / sizeof synth::shipped_float_pool[0]),
+    synth::shipped_byte_pool,
+    static_cast<int32_t>(sizeof synth::shipped_byte_pool),
     nullptr,
     0,
 };

@@ -2,10 +2,11 @@
 // within what the modules can index, so no program can corrupt memory.
 #include <cmath>
 
+#include "modules.h"
 #include "program.h"
 
-constexpr int SEQUENCER_MAX_CHANNELS = 16;
-constexpr int SEQUENCER_MAX_PATTERN_BYTES = 8000;
+namespace synth {
+
 constexpr int CHORUS_MAX_VOICES = 14;        // voice l uses walk counter l + 6, the last is 19
 constexpr double GRAIN_MAX_INTERVAL_MS = 1e6;  // keeps the spawn countdown within an int
 
@@ -14,10 +15,11 @@ static bool instrument_slot(int slot) { return slot >= 1 && slot < SLOT_COUNT; }
 static const char* check_pattern() {
     if (bparam[0] > SEQUENCER_MAX_CHANNELS) return "pattern sequencer has more than 16 channels";
     int cells = bparam[0] * bparam[1];
-    if (cells * 5 > SEQUENCER_MAX_PATTERN_BYTES) return "pattern sequencer pattern exceeds 8000 bytes";
+    if (cells * SEQUENCER_CELL_BYTES > SEQUENCER_PATTERN_CAPACITY)
+        return "pattern sequencer pattern exceeds 8000 bytes";
     if (iparam[0] <= 0) return "pattern sequencer tempo must be positive";
     for (int cell = 0; cell < cells; cell++) {
-        int slot = static_cast<int8_t>(pattern_bytes[cell * 5 + 1]);
+        int slot = static_cast<int8_t>(pattern_bytes[cell * SEQUENCER_CELL_BYTES + 1]);
         if (slot < 0 || slot >= SLOT_COUNT) return "pattern sequencer cell names a slot beyond 0..6";
     }
     return nullptr;
@@ -80,15 +82,17 @@ static const char* check_tables(const SynthProgram& p) {
     return nullptr;
 }
 
+}  // namespace synth
+
 bool synth_validate_program(const SynthProgram& program, const char** reason) {
     const char* unused = nullptr;
     const char** why = reason != nullptr ? reason : &unused;
-    *why = check_tables(program);
+    *why = synth::check_tables(program);
     if (*why != nullptr) return false;
-    DecodeCursors cursors{0, 0, 0};
+    synth::DecodeCursors cursors{0, 0, 0};
     for (int step = 0; step < program.step_count; step++) {
-        if (!decode_step(program, step, cursors, why)) return false;
-        *why = check_step(program.opcodes[step], program.slots[step]);
+        if (!synth::decode_step(program, step, cursors, why)) return false;
+        *why = synth::check_step(program.opcodes[step], program.slots[step]);
         if (*why != nullptr) return false;
     }
     return true;

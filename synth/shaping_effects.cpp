@@ -4,7 +4,10 @@
 #include <cmath>
 
 #include "dsp.h"
+#include "modules.h"
 #include "synth_state.h"
+
+namespace synth {
 
 // Maps a signed amplitude through a curve on the 6-neper scale. Amplitudes at or below e^-6 are
 // left alone: the scale maps them all to 0, and shaping them would zero quiet detail.
@@ -100,3 +103,5 @@ void normalise_scan() {
 
 // Opcode 92.
 void normalise() { out = in * s3; }
+
+}  // namespace synth

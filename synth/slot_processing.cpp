@@ -3,7 +3,10 @@
 // The sequencer, the equaliser and the grain cloud have files of their own.
 #include "dsp.h"
 #include "module_support.h"
+#include "modules.h"
 #include "synth_state.h"
+
+namespace synth {
 
 // Opcode 8: a copy of slot bparam[0].
 void slot_copy() { out = slot_sample(bparam[0], sample_index); }
@@ -48,3 +51,5 @@ void slot_reverse() { out = slot_sample(step_slot, int64_t{step_length} - 1 - sa
 
 // Opcode 29: samples first..last of the target (its two ints), silence outside the slot.
 void slot_crop() { out = slot_sample(step_slot, int64_t{iparam[0]} + sample_index); }
+
+}  // namespace synth

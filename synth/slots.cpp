@@ -5,6 +5,10 @@
 #include "dsp.h"
 #include "synth.h"
 
+using synth::SLOT_COUNT;
+using synth::slot_data;
+using synth::slot_length;
+
 constexpr double PCM_FULL_SCALE = 32765.0;  // full scale of a handed-over sample, not 32767
 
 bool synth_slots_create() {
@@ -45,7 +49,7 @@ int synth_fill_sample(int16_t* dest, int byte_length, int bits_per_sample, int i
     int n = byte_length / 2;
     int m = n < synth_slot_length(slot) ? n : synth_slot_length(slot);
     for (int s = 0; s < m; s++) {
-        double v = hard_clip(slot_data[slot][s]);
+        double v = synth::hard_clip(slot_data[slot][s]);
         if (v != v) v = 0.0;  // a NaN sample has no integer value; hand over silence
         dest[s] = static_cast<int16_t>(v * PCM_FULL_SCALE);  // truncates toward zero
     }

@@ -1,6 +1,8 @@
 // The synthesizer's shared state: constants, sample slots, DSP memories and the decoded step.
 #include "synth_state.h"
 
+namespace synth {
+
 const double PI = 3.14159265358979;  // shortened pi; every use of pi in the synthesizer is this one
 const double SQRT2 = 1.4142135623;   // shortened square root of two (filter damping)
 
@@ -28,3 +30,5 @@ int sample_index = 0;
 double in = 0.0;
 double out = 0.0;
 double s0 = 0.0, s1 = 0.0, s2 = 0.0, s3 = 0.0;
+
+}  // namespace synth

@@ -1,9 +1,12 @@
 // State shared inside the synthesizer: the driver decodes each step into these variables, the
 // DSP primitives keep their memory here, and the modules read and write them sample by sample.
-// Internal to synth/: the public interface is synth/synth.h.
+// Internal to synth/ (the public interface is synth/synth.h); everything here lives in the
+// namespace synth, so its short names (in, out, s0..s3) never meet the rest of the program.
 #pragma once
 
 #include <cstdint>
+
+namespace synth {
 
 // ---- Constants --------------------------------------------------------------------------------
 constexpr int SAMPLE_RATE = 44100;
@@ -50,7 +53,12 @@ struct BreakpointList {
 extern double fparam[MAX_FLOAT_PARAMS];
 extern int bparam[MAX_BYTE_PARAMS];
 extern int32_t iparam[2];            // the ints of opcodes 7 and 29
-extern const uint8_t* pattern_bytes;  // opcode 7: bparam[0] x bparam[1] x 5 bytes in the byte pool
+extern const uint8_t* pattern_bytes;  // opcode 7: bparam[0] x bparam[1] cells in the byte pool
+
+// The pattern of opcode 7: channels x rows cells, row by row.
+constexpr int SEQUENCER_CELL_BYTES = 5;         // note, slot, volume and two unused bytes
+constexpr int SEQUENCER_MAX_CHANNELS = 16;
+constexpr int SEQUENCER_PATTERN_CAPACITY = 8000;  // bytes
 extern BreakpointList curve1, curve2, curve3;
 
 extern int step_slot;     // the step's target slot
@@ -64,44 +72,4 @@ extern double s0, s1, s2, s3;  // step registers, zero at the start of every ste
 void synth_srand(uint32_t seed);
 int synth_rand();
 
-// ---- Modules: one call renders sample `sample_index` into `out` -------------------------------
-// Generators
-void percussion_voice();
-void noise_source();
-void pd_oscillator();
-// Shaping, dynamics and filters
-void nonlinear_resonator();
-void band_compressor();
-void band_waveshaper();
-void gain_envelope();
-void swept_filter();
-void polarity_invert();
-void normalise();
-void normalise_scan();  // before the first sample
-// Slot processing
-void pattern_sequencer();
-void pattern_sequencer_setup();  // at decode time
-void slot_copy();
-void slot_mix();
-void graphic_eq();
-void graphic_eq_design();  // before the first sample
-void cross_modulator();
-void grain_cloud();
-void grain_cloud_clear();  // before the first sample
-void varispeed_read();
-void slot_reverse();
-void slot_crop();
-double pattern_sequencer_row_samples();  // row length in samples, for the step length
-// Delay-line effects
-void chorus();
-void flanger();
-void comb_reverb();
-void delay_network_reverb();
-void delay_network_reverb_write();  // the driver's writes after delay_pos has advanced
-// Wavetable oscillators
-void additive_oscillator();
-void additive_oscillator_prepare();  // builds the cycle table before the first sample
-void curve_oscillator();
-void step_oscillator();
-void smooth_curve_oscillator();
-void blurred_curve_oscillator();
+}  // namespace synth

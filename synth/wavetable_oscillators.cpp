@@ -3,6 +3,9 @@
 #include <cmath>
 
 #include "dsp.h"
+#include "modules.h"
+
+namespace synth {
 
 constexpr int RIPPLE_SPAN = 320;  // harmonic positions L = 5j - 3 are read on a 0..320 scale
 
@@ -67,3 +70,5 @@ void blurred_curve_oscillator() {
     }
     out = sum * fparam[1];
 }
+
+}  // namespace synth

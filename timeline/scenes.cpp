@@ -1,20 +1,130 @@
-// The cube scenes. They draw nothing yet; the three that end their timeline state on their own
-// already do so at their end times.
+// The cube scenes: lit unit cubes on the points of the fractal path, coloured by sine waves that
+// travel along the path with the music time. The time expressions are unsigned 32-bit
+// differences of the clock, scaled in double and handed to GL in single precision.
+#include <GL/gl.h>
+#include <GL/glut.h>
+
+#include <cmath>
+
 #include "timeline/timeline.h"
 
+// The colour phase falls by one every PHASE_SPREAD floats along the path.
+constexpr double PHASE_SPREAD = 565.4866776461622;
+
+enum Palette { PALETTE_A, PALETTE_B, PALETTE_C };
+
+// The phase of the cube being drawn, kept in single precision: the colour is computed from the
+// rounded value, not from the double it came from.
+static float cube_phase = 0.0f;
+
+static double scaled(uint32_t time, double speed) {
+    return static_cast<double>(time) * speed;
+}
+
+// Sets cube_phase and the colour (which the colour material turns into ambient and diffuse).
+// Negative components light to black, which makes the dark gaps between the bands.
+static void set_cube_colour(Palette palette, double time_phase, double index_phase) {
+    cube_phase = static_cast<float>(time_phase - index_phase);
+    double phase = cube_phase;
+    switch (palette) {
+        case PALETTE_A:
+            glColor3f(static_cast<float>(std::sin(0.3 * phase)), 0.0f,
+                      static_cast<float>(std::sin(0.3 * (phase - 45.0))));
+            break;
+        case PALETTE_B:
+            glColor3f(static_cast<float>(std::sin(0.3 * (phase - 60.0))),
+                      static_cast<float>(std::sin(0.3 * phase)), 0.0f);
+            break;
+        case PALETTE_C:
+            glColor3f(static_cast<float>(std::sin(0.02 * phase)), 0.0f,
+                      static_cast<float>(std::sin(0.01 * (phase - 45.0))));
+            break;
+    }
+}
+
+// A unit cube on the path point whose x is at float index i, optionally spinning about y.
+static void path_cube(uint32_t i, Palette palette, double time_phase, float z, bool spin) {
+    glPushMatrix();
+    set_cube_colour(palette, time_phase, static_cast<double>(i) / PHASE_SPREAD);
+    glTranslatef(path_points[i], path_points[i + 1], z);
+    if (spin) glRotatef(static_cast<float>(scaled(music_clock_ms, 0.1)), 0.0f, 1.0f, 0.0f);
+    glutSolidCube(1.0);
+    glPopMatrix();
+}
+
+// One flat, still cube on every point of the path.
+static void flat_path(Palette palette, double time_phase) {
+    for (uint32_t i = 0; i < static_cast<uint32_t>(path_len); i += 2) {
+        path_cube(i, palette, time_phase, 0.0f, false);
+    }
+}
+
+static void title_text(const char* text, float alpha) {
+    text_pos[0] = -15.0f;
+    text_pos[1] = -15.0f;
+    text_pos[2] = 0.0f;
+    text_colour[3] = alpha;  // above 1 at first: GL clamps it to opaque
+    text_draw(text, text_pos, text_colour);
+}
+
 void scene_title() {
-    // The title scene ends after drawing its last frame.
-    if (music_clock_ms > 45000) ++timeline_state;
+    uint32_t t = music_clock_ms;
+    if (t < 5500) return;
+    if (t < 12000) {
+        title_text("a new trackmo", static_cast<float>(2.4 - static_cast<double>(t) / 5000.0));
+        flat_path(PALETTE_A, scaled(t - 5500u, 0.0032));
+    } else if (t < 17400) {
+        title_text("by KOLMIRAS", static_cast<float>(2.4 - static_cast<double>(t - 5500u) / 5000.0));
+        flat_path(PALETTE_B, scaled(t - 12000u, 0.0032));
+    } else {
+        flat_path(PALETTE_A, scaled(t, 0.01));
+        // The title scene ends after drawing its last frame.
+        if (t > 45000) ++timeline_state;
+    }
 }
 
 void scene_palette() {
-    if (music_clock_ms >= 75000) ++timeline_state;
+    uint32_t t = music_clock_ms;
+    if (t >= 75000) {
+        ++timeline_state;
+        return;
+    }
+    flat_path(t < 55000 ? PALETTE_A : PALETTE_B, scaled(t, 0.01));
 }
 
-void scene_tilted() {}
+void scene_tilted() {
+    double time_phase = scaled(music_clock_ms, 0.01);
+    for (uint32_t i = 0; i < static_cast<uint32_t>(path_len); i += 2) {
+        path_cube(i, PALETTE_A, time_phase, -path_points[i + 1], true);
+    }
+}
 
-void scene_bands() {}
+void scene_bands() {
+    uint32_t t = music_clock_ms;
+    glRotatef(90.0f, 0.0f, 1.0f, 0.0f);
+    glRotatef(90.0f, 1.0f, 0.0f, 0.0f);
+    double late_phase = scaled(t - 5000u, 0.01);
+    for (int band = 0; band < 4; ++band) {
+        // Only the first band's near row runs ahead of the far row; later bands match.
+        double near_phase = band == 0 ? scaled(t, 0.01) : late_phase;
+        for (uint32_t i = 0; i < static_cast<uint32_t>(path_len); i += 2) {
+            path_cube(i, PALETTE_A, near_phase, -2.0f, true);
+            path_cube(i, PALETTE_A, late_phase, -10.0f, true);
+        }
+        if (band < 3) glTranslatef(30.0f, 0.0f, 0.0f);
+    }
+}
 
 void scene_trail() {
-    if (music_clock_ms >= 119000) ++timeline_state;
+    uint32_t t = music_clock_ms;
+    if (t >= 119000) {
+        ++timeline_state;
+        return;
+    }
+    // One cube every 2 ms since 107 s. Past point 2047 the cubes read the zero-filled rest of the
+    // path and pile up at (0, 0, -2); by 119 s the index stays well inside the array. A clock
+    // read from before 107 s (a stale block stamp) would wrap the count: the trail is empty then.
+    uint32_t floats = t >= 107000 ? t - 107000u : 0;
+    double time_phase = scaled(t, 0.1);
+    for (uint32_t i = 0; i < floats; i += 2) path_cube(i, PALETTE_C, time_phase, -2.0f, true);
 }

@@ -4,6 +4,9 @@
 
 #include "timeline/timeline.h"
 
+float text_pos[3] = {-0.7f, 0.0f, 0.0f};
+float text_colour[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+
 void text_draw(const char* text, const float* position, const float* colour) {
     glPushAttrib(GL_CURRENT_BIT | GL_LIGHTING_BIT);
     glDisable(GL_LIGHTING);

@@ -41,6 +41,15 @@ extern int32_t path_len;                  // floats stored, two per point
 void path_build(int32_t depth, float x1, float y1, float x2, float y2, float angle);
 
 // ---- Text -----------------------------------------------------------------------------------
+// The raster position and colour shared by the titles and the greetings; only the alpha of the
+// colour ever changes, so text is always white.
+extern float text_pos[3];
+extern float text_colour[4];
+
 // Draws text in GLUT's 9x15 bitmap font at a 3D raster position, unlit, in colour (RGBA);
 // leaves the current colour and lighting as they were.
 void text_draw(const char* text, const float* position, const float* colour);
+
+// The greetings line of the trail state: 25 pieces scrolling right to left across the lower
+// part of the screen, the last twelve fading out before the state ends.
+void greetings_draw();

@@ -66,6 +66,12 @@ static void bands_until(uint32_t end, float depth) {
     scene_bands();
 }
 
+static void greetings() {
+    glPushMatrix();
+    greetings_draw();
+    glPopMatrix();
+}
+
 // Time-dependent values below: an unsigned 32-bit difference of the clock (wrapping), scaled in
 // double precision, handed to GL in single precision.
 static void act() {
@@ -80,7 +86,7 @@ static void act() {
         case 3: fog_on(); advance(); break;
         case 4: bands_until(107000, static_cast<float>(static_cast<double>(t - 90000u) * 0.01)); break;
         case 5: glDisable(GL_FOG); advance(); break;
-        case 6: scene_trail(); break;  // the greetings scroller joins here, before the trail
+        case 6: greetings(); scene_trail(); break;
         case 7: fog_on(); advance(); break;
         case 8: bands_until(143500, static_cast<float>(static_cast<double>(t - 119000u) * 0.008 - 10.0)); break;
         case 9: glDisable(GL_FOG); advance(); break;

@@ -1,58 +1,69 @@
 // quadrise-render instruments DIR: renders the six instruments and writes each as the module
-// loader would receive it, DIR/instrument-N.wav, mono 44100 Hz 16-bit PCM.
+// loader would receive it, DIR/instrument-N.wav, mono 44100 Hz 16-bit PCM. DIR is made if needed.
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
 
 #include "synth/synth.h"
 #include "tools/render_commands.h"
+#include "tools/render_options.h"
 #include "tools/render_wav.h"
+#include "tools/soundtrack_frame.h"
 
-// Frames the soundtrack declares for instruments 0..5; instrument 5 is one frame longer than
-// its slot, so its last frame stays 0.
-static const int instrument_frames[SYNTH_INSTRUMENT_COUNT] = {22050, 22050, 22050, 26460, 22050, 114660};
+static const char HELP[] =
+    "usage: quadrise-render instruments DIR\n"
+    "Renders the six instruments and writes DIR/instrument-0.wav .. instrument-5.wav,\n"
+    "mono 44100 Hz 16-bit, as the module loader receives them.\n";
 
-static bool write_instrument(const std::string& dir, int instrument) {
-    std::vector<int16_t> frames(static_cast<size_t>(instrument_frames[instrument]), 0);
-    synth_fill_sample(frames.data(), instrument_frames[instrument] * 2, 16, instrument, 0);
+// Each instrument at the length the soundtrack declares for it (instrument 5 is one frame longer
+// than its slot, so its last frame stays 0).
+static bool write_instrument(const std::string& dir, int instrument, const XmSample& declared) {
+    std::vector<int16_t> frames(declared.frames.size(), 0);
+    synth_fill_sample(frames.data(), int(frames.size() * 2), 16, instrument, 0);
     std::string path = dir + "/instrument-" + std::to_string(instrument) + ".wav";
-    SNDFILE* file = wav_create(path.c_str(), 44100, 1);
+    OutputFile output = output_begin(path.c_str());
+    SNDFILE* file = wav_create(output, 44100, 1);
     if (file == nullptr) {
-        std::fprintf(stderr, "quadrise-render: cannot write %s: %s\n", path.c_str(), sf_strerror(nullptr));
+        std::fprintf(stderr, "quadrise-render instruments: cannot write %s: %s\n", path.c_str(), sf_strerror(nullptr));
         return false;
     }
     sf_count_t written = sf_write_short(file, frames.data(), static_cast<sf_count_t>(frames.size()));
-    bool ok = written == static_cast<sf_count_t>(frames.size());
-    if (!ok) std::fprintf(stderr, "quadrise-render: short write to %s: %s\n", path.c_str(), sf_strerror(file));
-    if (sf_close(file) != 0) ok = false;
-    return ok;
+    std::string error = "a short write";
+    if (!wav_finish(file, output, written == static_cast<sf_count_t>(frames.size()), &error)) {
+        std::fprintf(stderr, "quadrise-render instruments: writing %s failed: %s\n", path.c_str(), error.c_str());
+        return false;
+    }
+    return true;
 }
 
 int render_instruments_command(int argc, char** argv) {
-    if (argc != 1) {
-        std::fputs("usage: quadrise-render instruments DIR\n", stderr);
-        return 2;
-    }
-    std::string dir = argv[0];
-    struct stat st = {};
-    if (stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-        std::fprintf(stderr, "quadrise-render: '%s' is not a directory\n", dir.c_str());
+    const char* command = "instruments";
+    RenderOptions options;
+    int exit_code = render_options_parse(command, ACCEPT_FILE, HELP, argc, argv, &options);
+    if (exit_code != RENDER_RUN) return exit_code;
+    if (!options.file) return render_refuse(command, "missing the folder DIR");
+    std::string dir = options.file;
+    // The folder is made (with its parents) when it does not exist yet.
+    std::error_code error;
+    std::filesystem::create_directories(dir, error);
+    if (!std::filesystem::is_directory(dir)) {
+        std::fprintf(stderr, "quadrise-render instruments: cannot make the folder '%s': %s\n", dir.c_str(),
+                     error ? error.message().c_str() : "a file of that name exists");
         return 1;
     }
     if (!synth_slots_create()) {
-        std::fputs("quadrise-render: out of memory\n", stderr);
+        std::fputs("quadrise-render instruments: out of memory\n", stderr);
         return 1;
     }
     auto start = std::chrono::steady_clock::now();
-    bool rendered = synth_render_all();
+    bool ok = synth_render_all();
     auto elapsed = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start);
-    bool ok = rendered;
-    if (!rendered) std::fputs("quadrise-render: out of memory while rendering\n", stderr);
-    for (int instrument = 0; ok && instrument < SYNTH_INSTRUMENT_COUNT; instrument++) {
-        ok = write_instrument(dir, instrument);
-    }
+    if (!ok) std::fputs("quadrise-render instruments: out of memory while rendering\n", stderr);
+    XmModule frame = soundtrack_frame();
+    for (int instrument = 0; ok && instrument < SYNTH_INSTRUMENT_COUNT; instrument++)
+        ok = write_instrument(dir, instrument, frame.instruments[size_t(instrument)].samples[0]);
     synth_slots_free();
     if (!ok) return 1;
     std::printf("rendered 6 instruments in %.1f ms\n", elapsed.count());

@@ -149,6 +149,30 @@ void write_instrument(std::vector<uint8_t>& out, const XmInstrument& ins) {
     for (const XmSample& s : ins.samples) write_sample_data(out, s);
 }
 
+uint32_t get16(const std::vector<uint8_t>& in, size_t at) { return in[at] | uint32_t(in[at + 1]) << 8; }
+
+uint32_t get32(const std::vector<uint8_t>& in, size_t at) { return get16(in, at) | get16(in, at + 2) << 16; }
+
+// Whether count bytes from at lie inside the file (without overflowing).
+bool inside(const std::vector<uint8_t>& in, size_t at, size_t count) {
+    return at <= in.size() && count <= in.size() - at;
+}
+
+// Fills one sample's data (at, byte_count bytes) and stores it delta-coded in place.
+void store_sample(std::vector<uint8_t>& out, size_t at, uint32_t byte_count, uint8_t bits, int instrument,
+                  int sample, SampleLoadCallback fill) {
+    uint32_t frames = bits == 16 ? byte_count / 2 : byte_count;
+    std::vector<int16_t> buffer(frames + 8, 0);  // room for the callback's bytes, zeroed
+    fill(buffer.data(), int(byte_count), bits, instrument, sample);
+    XmSample s;
+    s.bits = bits;
+    const int8_t* bytes = reinterpret_cast<const int8_t*>(buffer.data());
+    for (uint32_t k = 0; k < frames; ++k) s.frames.push_back(bits == 16 ? buffer[k] : bytes[k]);
+    std::vector<uint8_t> coded;
+    write_sample_data(coded, s);
+    std::copy(coded.begin(), coded.end(), out.begin() + std::ptrdiff_t(at));
+}
+
 }  // namespace
 
 XmPattern xm_empty_pattern(const XmModule& module, int32_t rows) {
@@ -196,4 +220,34 @@ std::vector<uint8_t> xm_write(const XmModule& module) {
     for (const XmPattern& p : module.patterns) write_pattern(out, p);
     for (const XmInstrument& ins : module.instruments) write_instrument(out, ins);
     return out;
+}
+
+bool xm_store_samples(std::vector<uint8_t>& bytes, SampleLoadCallback fill) {
+    std::vector<uint8_t> out = bytes;
+    if (!inside(out, 60, 20)) return false;
+    size_t at = 60 + size_t(get32(out, 60));
+    uint32_t patterns = get16(out, 70);
+    uint32_t instruments = get16(out, 72);
+    for (uint32_t p = 0; p < patterns; ++p) {
+        if (!inside(out, at, 9)) return false;
+        at += size_t(get32(out, at)) + get16(out, at + 7);
+    }
+    for (uint32_t i = 0; i < instruments; ++i) {
+        if (!inside(out, at, 29)) return false;
+        size_t headers = at + get32(out, at);
+        uint32_t samples = get16(out, at + 27);
+        if (!inside(out, headers, size_t(samples) * SAMPLE_HEADER_SIZE)) return false;
+        at = headers + size_t(samples) * SAMPLE_HEADER_SIZE;
+        for (uint32_t j = 0; j < samples; ++j) {
+            size_t header = headers + j * SAMPLE_HEADER_SIZE;
+            uint8_t bits = (out[header + 14] & 0x10) ? 16 : 8;
+            uint32_t count = get32(out, header);
+            if (bits == 16) count &= ~1u;  // whole frames, as the loader reads them
+            if (!inside(out, at, count)) return false;
+            store_sample(out, at, count, bits, int(i), int(j), fill);
+            at += count;
+        }
+    }
+    bytes.swap(out);
+    return true;
 }

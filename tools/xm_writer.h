@@ -83,3 +83,8 @@ XmSample xm_test_sample(uint8_t bits, uint32_t length);
 XmModule xm_basic_module(uint16_t channel_count);
 
 std::vector<uint8_t> xm_write(const XmModule& module);
+// Replaces the sample data of the XM file in bytes with what fill writes for each sample, called
+// as the loader calls its sample callback (a zeroed buffer, byte count, bits, instrument index,
+// sample index); the PCM it writes is stored delta-coded. False, with bytes unchanged, when the
+// file's structure runs past its end.
+bool xm_store_samples(std::vector<uint8_t>& bytes, SampleLoadCallback fill);

@@ -13,8 +13,6 @@ namespace {
 
 constexpr uint8_t C4 = 49;  // 0-based note 48: period 4608 with the linear table
 constexpr uint8_t C5 = 61;
-enum : uint8_t { ARP = 0, VSLIDE = 10, JUMP = 11, SETVOL = 12, BREAK = 13, EXT = 14, SPEED = 15, GLOBAL = 16,
-                 GSLIDE = 17, KEYOFF = 20, ENVPOS = 21, PSLIDE = 25, RETRIG = 27, TREMOR = 29, XFINE = 33 };
 
 // A cell of pattern 0: N is C-4 with instrument 1, V a volume-column byte alone, F an effect alone.
 struct Put { int row, channel; NoteCell cell; };
@@ -63,14 +61,14 @@ void three_orders(XmModule& m) { m.orders = {0, 0, 0}; }
 
 // ---- Song position, notes, the volume column and the effects -----------------------------------
 
-enum Probe { ROW, VOL, PERIOD, PAN, DELTA, VIB, VENV, PENV, FADE, GVOL, VOICE_VOL, VOICE, POS };
+enum Probe { ROW, VOL, PERIOD, PAN, DELTA, VIB, VENV, PENV, FADE, GVOL, VOICE_VOL, VOICE, POS, VOL_DELTA };
 
 // What the probe reads of channel 0 and the song; VOICE is the sounding voice, or -1.
 int32_t read(const Song* song, Probe p) {
     const ChannelState& c = channels[0];
     const int32_t values[] = {100 * song->order_pos + song->row, c.volume, c.period, c.panning, c.period_delta,
                               c.vib_pos, c.venv_out, c.penv_out, c.fadeout_volume, song->global_volume,
-                              c.voice->volume, c.voice->sample ? c.voice->index : -1, c.voice->pos};
+                              c.voice->volume, c.voice->sample ? c.voice->index : -1, c.voice->pos, c.volume_delta};
     return values[p];
 }
 
@@ -91,20 +89,21 @@ void sustained(XmModule& m) {
 void two_instruments(XmModule& m) {
     m.instruments.push_back(m.instruments[0]);
     m.instruments[1].samples[0].volume = 32;
-    for (int row = 2; row < 6; ++row) m.patterns[0].cells[size_t(row) * 2] = {0, 0, 0, 3, 0};
+    for (int row = 2; row < 6; ++row) m.patterns[0].cells[size_t(row) * 2] = {0, 0, 0, EFFECT_TONE_PORTA, 0};
 }
 
 const std::vector<Put> key_off = {N(0, 0, 0, 0), V(1, 0, NOTE_KEY_OFF)};
 const std::vector<Put> vol_porta = {N(0, 0, 0, 0), V(1, 0xF2, C5)};
-const std::vector<Put> porta = {N(0, 0x20, 0, 0), {1, 0, {C5, 2, 0, 3, 8}}};
-const std::vector<Put> porta_slide = {N(0, 0, 0, 0), {1, 0, {C5, 0, 0, 3, 8}}, F(2, 5, 0x02)};
-const std::vector<Put> vibrato_slide = {N(0, 0x30, 4, 0x48), F(1, 6, 0x20)};  // volume 32
-const std::vector<Put> modes = {N(0, 0x38, RETRIG, 0x15), N(1, 0x38, RETRIG, 0x55), N(2, 0x38, RETRIG, 0x65),
-                                N(3, 0x38, RETRIG, 0x75), N(4, 0x38, RETRIG, 0x85), N(5, 0x38, RETRIG, 0xB5),
-                                N(6, 0x38, RETRIG, 0xE5), N(7, 0x38, RETRIG, 0xF5)};
-const std::vector<Put> fine_portas = {N(0, 0, EXT, 0x12),   F(1, EXT, 0x10),   F(2, EXT, 0x23),
-                                      F(3, XFINE, 0x15),    F(4, XFINE, 0x27), F(5, XFINE, 0x20),
-                                      F(6, XFINE, 0x37)};
+const std::vector<Put> porta = {N(0, 0x20, 0, 0), {1, 0, {C5, 2, 0, EFFECT_TONE_PORTA, 8}}};
+const std::vector<Put> porta_slide = {N(0, 0, 0, 0), {1, 0, {C5, 0, 0, EFFECT_TONE_PORTA, 8}}, F(2, EFFECT_TONE_PORTA_VOLSLIDE, 0x02)};
+const std::vector<Put> vibrato_slide = {N(0, 0x30, EFFECT_VIBRATO, 0x48), F(1, EFFECT_VIBRATO_VOLSLIDE, 0x20)};  // volume 32
+const std::vector<Put> modes = {N(0, 0x38, EFFECT_RETRIGGER, 0x15), N(1, 0x38, EFFECT_RETRIGGER, 0x55), N(2, 0x38, EFFECT_RETRIGGER, 0x65),
+                                N(3, 0x38, EFFECT_RETRIGGER, 0x75), N(4, 0x38, EFFECT_RETRIGGER, 0x85), N(5, 0x38, EFFECT_RETRIGGER, 0xB5),
+                                N(6, 0x38, EFFECT_RETRIGGER, 0xE5), N(7, 0x38, EFFECT_RETRIGGER, 0xF5)};
+const std::vector<Put> fine_portas = {
+    N(0, 0, EFFECT_EXTENDED, 0x12),         F(1, EFFECT_EXTENDED, 0x10),         F(2, EFFECT_EXTENDED, 0x23),
+    F(3, EFFECT_EXTRA_FINE_PORTA, 0x15),    F(4, EFFECT_EXTRA_FINE_PORTA, 0x27), F(5, EFFECT_EXTRA_FINE_PORTA, 0x10),
+    F(6, EFFECT_EXTRA_FINE_PORTA, 0x20),    F(7, EFFECT_EXTRA_FINE_PORTA, 0x37)};
 
 // The song position (100 x order + row) or channel 0, read after `first` ticks, then after every
 // `stride` more.
@@ -114,30 +113,31 @@ TEST_F(Engine, CellsChangeTheSongAndTheChannelTickByTick) {
         // Song position
         {"speed 6 (read on each row's last tick); the restart position after the last order", {},
          ROW, 6, 6, {0, 1, 2, 100, 101, 100, 101, 100, 101}, restart_at_1},
-        {"F00: a row at every tick", {F(0, SPEED, 0)}, ROW, 1, 1, {0, 1, 2, 3}},
-        {"B03 then D10", {F(0, JUMP, 3), F(0, BREAK, 0x10, 1)}, ROW, 6, 1, {0, 310}, four_orders},
-        {"D10 then B03", {F(0, BREAK, 0x10), F(0, JUMP, 3, 1)}, ROW, 6, 1, {0, 300}, four_orders},
-        {"D64 is row 0; B past the song is order 0", {F(0, BREAK, 0x64), F(1, JUMP, 9)}, ROW, 1, 6,
+        {"F00: a row at every tick", {F(0, EFFECT_SPEED, 0)}, ROW, 1, 1, {0, 1, 2, 3}},
+        {"B03 then D10", {F(0, EFFECT_POSITION_JUMP, 3), F(0, EFFECT_PATTERN_BREAK, 0x10, 1)}, ROW, 6, 1, {0, 310}, four_orders},
+        {"D10 then B03", {F(0, EFFECT_PATTERN_BREAK, 0x10), F(0, EFFECT_POSITION_JUMP, 3, 1)}, ROW, 6, 1, {0, 300}, four_orders},
+        {"D64 is row 0; B past the song is order 0", {F(0, EFFECT_PATTERN_BREAK, 0x64), F(1, EFFECT_POSITION_JUMP, 9)}, ROW, 1, 6,
          {0, 100, 200, 0, 100}, three_orders},
-        {"D on the last order: order 0", {F(0, BREAK, 5)}, ROW, 49, 6, {100, 5}, last_order_breaks},
-        {"D past a shorter pattern: row 0", {F(0, BREAK, 0x12)}, ROW, 1, 6, {0, 100}, shorter_second},
-        {"E60, E62: three times", {F(1, EXT, 0x60), F(2, EXT, 0x62)}, ROW, 1, 6, {0, 1, 2, 1, 2, 1, 2, 3}},
-        {"EE2: three rows' ticks", {F(0, EXT, 0xE2)}, ROW, 18, 1, {0, 1}},
+        {"D on the last order: order 0", {F(0, EFFECT_PATTERN_BREAK, 5)}, ROW, 49, 6, {100, 5}, last_order_breaks},
+        {"D past a shorter pattern: row 0", {F(0, EFFECT_PATTERN_BREAK, 0x12)}, ROW, 1, 6, {0, 100}, shorter_second},
+        {"E60, E62: three times", {F(1, EFFECT_EXTENDED, 0x60), F(2, EFFECT_EXTENDED, 0x62)}, ROW, 1, 6, {0, 1, 2, 1, 2, 1, 2, 3}},
+        {"EE2: three rows' ticks", {F(0, EFFECT_EXTENDED, 0xE2)}, ROW, 18, 1, {0, 1}},
         // Notes
         {"finetune 127, relative note -12", {N(0, 0, 0, 0)}, PERIOD, 1, 1, {5376 - 63}, tune},
         {"Amiga table C-4", {N(0, 0, 0, 0)}, PERIOD, 1, 1, {1712}, amiga},
         {"key-off without volume envelope", key_off, VOICE_VOL, 6, 1, {127, 0}},
-        {"K00", {N(0, 0, 0, 0), F(1, KEYOFF, 0)}, VOICE_VOL, 6, 1, {127, 0}},
+        {"K00", {N(0, 0, 0, 0), F(1, EFFECT_KEY_OFF, 0)}, VOICE_VOL, 6, 1, {127, 0}},
         {"key-off: envelope past sustain", key_off, VENV, 6, 2, {32, 28, 20}, sustained},
         {"key-off: fade-out doubled, to 0", key_off, FADE, 7, 39, {65536 - 2048, 0}, sustained},
-        {"9xx; none for a later note", {N(0, 0, 9, 2), F(1, 9, 3), N(2, 0, 0, 0), {3, 0, {C4, 0, 0, 9, 0}}}, POS, 1, 6,
+        {"9xx; none for a later note", {N(0, 0, EFFECT_SAMPLE_OFFSET, 2), F(1, EFFECT_SAMPLE_OFFSET, 3), N(2, 0, 0, 0),
+          {3, 0, {C4, 0, 0, EFFECT_SAMPLE_OFFSET, 0}}}, POS, 1, 6,
          {512, 512, 0, 768}, long_sample},
-        {"9xx at or past the loop end (256 >= 192) rewinds the playing voice", {N(0, 0, 0, 0), N(1, 0, 9, 1)}, VOICE, 6,
+        {"9xx at or past the loop end (256 >= 192) rewinds the playing voice", {N(0, 0, 0, 0), N(1, 0, EFFECT_SAMPLE_OFFSET, 1)}, VOICE, 6,
          1, {0, 0}},
-        {"ED2 starts the note on tick 2", {N(0, 0x30, EXT, 0xD2)}, VOICE, 1, 1, {-1, -1, 0}},
-        {"ED2 with volume column", {N(0, 0x30, EXT, 0xD2)}, VOL, 1, 1, {0, 0, 32}},
-        {"ED0 plays at once, once", {N(0, 0, EXT, 0xD0)}, VOICE, 1, 1, {0, 0, 0, 0, 0, 0}},
-        {"ED7 never plays", {N(0, 0, EXT, 0xD7)}, VOICE, 1, 1, {-1, -1, -1, -1, -1, -1, -1}},
+        {"ED2 starts the note on tick 2", {N(0, 0x30, EFFECT_EXTENDED, 0xD2)}, VOICE, 1, 1, {-1, -1, 0}},
+        {"ED2 with volume column", {N(0, 0x30, EFFECT_EXTENDED, 0xD2)}, VOL, 1, 1, {0, 0, 32}},
+        {"ED0 plays at once, once", {N(0, 0, EFFECT_EXTENDED, 0xD0)}, VOICE, 1, 1, {0, 0, 0, 0, 0, 0}},
+        {"ED7 never plays", {N(0, 0, EFFECT_EXTENDED, 0xD7)}, VOICE, 1, 1, {-1, -1, -1, -1, -1, -1, -1}},
         // The kept instrument and sample; the cell's instrument resets the volume from that sample.
         {"3xx keeps instrument 1", porta, VOL, 7, 1, {64}, two_instruments},
         {"3xx keeps the period, then reaches the note", porta, PERIOD, 7, 29, {4608, 3840}, two_instruments},
@@ -145,44 +145,50 @@ TEST_F(Engine, CellsChangeTheSongAndTheChannelTickByTick) {
         // The volume column
         {"6x also on tick 0", {N(0, 0x63, 0, 0)}, VOL, 1, 5, {61, 64 - 6 * 3}},
         {"8x, 9x on tick 0 only", {N(0, 0x83, 0, 0), V(1, 0x95)}, VOL, 6, 1, {61, 64}},
-        {"Cx, then Ex past 255", {N(0, 0, 0, 0), V(1, 0xCF), V(2, 0xE9)}, PAN, 7, 11, {240, 294}},
+        {"Cx; Ex past 255, then Dx, on every tick from tick 0", {N(0, 0xCF, 0, 0), V(1, 0xE9), V(2, 0xDF)}, PAN, 7, 1,
+         {249, 258, 267, 276, 285, 294, 279, 264}},
         {"Fx sets the pitch at once", vol_porta, PERIOD, 7, 1, {3840}},
         {"Fx does not restart", vol_porta, VOICE, 7, 1, {0}},
         {"Ax speed, Bx depth", {N(0, 0xA4, 0, 0), V(1, 0xB8)}, DELTA, 8, 1, {0, -24}},
         // Effects at the first tick of a row
-        {"C80 is not clamped", {N(0, 0, SETVOL, 80)}, VOICE_VOL, 1, 1, {159}},
-        {"Gxx, at most 64", {F(0, GLOBAL, 0x20), F(1, GLOBAL, 99)}, GVOL, 1, 6, {32, 64}},
+        {"C80 is not clamped", {N(0, 0, EFFECT_SET_VOLUME, 80)}, VOICE_VOL, 1, 1, {159}},
+        {"Gxx, at most 64", {F(0, EFFECT_GLOBAL_VOLUME, 0x20), F(1, EFFECT_GLOBAL_VOLUME, 99)}, GVOL, 1, 6, {32, 64}},
         {"EBy, EAy: shared memory, at most 64",
-         {N(0, 0, EXT, 0xB5), F(1, EXT, 0xB0), F(2, EXT, 0xA0), F(3, EXT, 0xAF)}, VOL, 6, 6,
+         {N(0, 0, EFFECT_EXTENDED, 0xB5), F(1, EFFECT_EXTENDED, 0xB0), F(2, EFFECT_EXTENDED, 0xA0), F(3, EFFECT_EXTENDED, 0xAF)}, VOL, 6, 6,
          {59, 54, 59, 64}},
-        {"E1y, E2y, X1y, X2y with memories", fine_portas, PERIOD, 6, 6, {4600, 4592, 4604, 4599, 4606, 4606, 4606}},
-        {"E58 for later notes", {N(0, 0, EXT, 0x58), N(1, 0, 0, 0)}, PERIOD, 7, 1, {4608 - 4}},
-        {"L05 moves the volume envelope", {N(0, 0, ENVPOS, 5)}, VENV, 1, 1, {32}, envelopes},
-        {"L05 leaves the panning one", {N(0, 0, ENVPOS, 5)}, PENV, 1, 1, {64}, envelopes},
-        {"E44 keeps the vibrato position", {N(0, 0, EXT, 0x44), F(1, 4, 0x48), N(2, 0, 0, 0)}, VIB, 12, 1, {20, 20}},
-        {"an instrument resets it", {N(0, 0, 4, 0x48), N(1, 0, 0, 0)}, VIB, 6, 1, {20, 0}},
+        {"E1y, E2y, X1y, X2y with memories; X3y does nothing", fine_portas, PERIOD, 6, 6,
+         {4600, 4592, 4604, 4599, 4606, 4601, 4608, 4608}},
+        {"8xx", {N(0, 0, EFFECT_SET_PANNING, 0x40), F(1, EFFECT_SET_PANNING, 0xC0)}, PAN, 1, 6, {0x40, 0xC0}},
+        {"E8y: 16 y", {N(0, 0, EFFECT_EXTENDED, 0x84), F(1, EFFECT_EXTENDED, 0x8F)}, PAN, 1, 6, {64, 240}},
+        {"E58 for later notes", {N(0, 0, EFFECT_EXTENDED, 0x58), N(1, 0, 0, 0)}, PERIOD, 7, 1, {4608 - 4}},
+        {"L05 moves the volume envelope", {N(0, 0, EFFECT_ENVELOPE_POSITION, 5)}, VENV, 1, 1, {32}, envelopes},
+        {"L05 leaves the panning one", {N(0, 0, EFFECT_ENVELOPE_POSITION, 5)}, PENV, 1, 1, {64}, envelopes},
+        {"E44 keeps the vibrato position", {N(0, 0, EFFECT_EXTENDED, 0x44), F(1, EFFECT_VIBRATO, 0x48), N(2, 0, 0, 0)}, VIB, 12, 1, {20, 20}},
+        {"an instrument resets it", {N(0, 0, EFFECT_VIBRATO, 0x48), N(1, 0, 0, 0)}, VIB, 6, 1, {20, 0}},
         // Effects on the ticks after the first
-        {"arpeggio, linear", {N(0, 0, ARP, 0x37)}, DELTA, 1, 1, {0, 192, 448, 0, 192, 448}},
-        {"arpeggio, Amiga", {N(0, 0, ARP, 0x37)}, DELTA, 2, 1, {1439 - 1712, 1142 - 1712}, amiga},
-        {"1FF down to 56", {{0, 0, {85, 1, 0, 1, 0xFF}}}, PERIOD, 1, 1, {2304, 1284, 264, 56}},
-        {"210, 200", {N(0, 0, 2, 0x10), F(1, 2, 0)}, PERIOD, 6, 6, {4928, 5248}},
-        {"448 applies, then advances", {N(0, 0, 4, 0x48)}, DELTA, 1, 1, {0, 0, -24}},
+        {"arpeggio, linear", {N(0, 0, EFFECT_ARPEGGIO, 0x37)}, DELTA, 1, 1, {0, 192, 448, 0, 192, 448}},
+        {"arpeggio, Amiga", {N(0, 0, EFFECT_ARPEGGIO, 0x37)}, DELTA, 2, 1, {1439 - 1712, 1142 - 1712}, amiga},
+        {"1FF down to 56", {{0, 0, {85, 1, 0, EFFECT_PORTA_UP, 0xFF}}}, PERIOD, 1, 1, {2304, 1284, 264, 56}},
+        {"210, 200", {N(0, 0, EFFECT_PORTA_DOWN, 0x10), F(1, EFFECT_PORTA_DOWN, 0)}, PERIOD, 6, 6, {4928, 5248}},
+        {"448 applies, then advances", {N(0, 0, EFFECT_VIBRATO, 0x48)}, DELTA, 1, 1, {0, 0, -24}},
         {"308, 502 by 32 a tick", porta_slide, PERIOD, 12, 6, {4608 - 5 * 32, 4608 - 10 * 32}},
         {"502 slides the volume", porta_slide, VOL, 18, 1, {64 - 10}},
         // Ten advances of 4 from 0 wrap once: 20 + 20 - 64.
         {"620 goes on with the vibrato", vibrato_slide, VIB, 12, 1, {-24}},
         {"620 slides the volume", vibrato_slide, VOL, 12, 1, {32 + 10}},
-        {"the last tremolo offset stays", {N(0, 0x20, 7, 0x8F), F(0, SPEED, 3, 1)}, VOL, 3, 1, {16, 58}},
-        {"A30, A00, A07", {N(0, 0x28, VSLIDE, 0x30), F(1, VSLIDE, 0), F(2, VSLIDE, 7)}, VOL, 6, 6, {39, 54, 19}},
-        {"EE2 keeps the tick effects on", {N(0, 0, VSLIDE, 1), F(0, EXT, 0xE2, 1)}, VOL, 18, 1, {47}},
-        {"E92 alternates voices", {N(0, 0, EXT, 0x92)}, VOICE, 1, 1, {0, 0, 32, 32, 0, 0}},
-        {"R33 on tick 3 only", {N(0, 0, RETRIG, 0x33)}, VOICE, 1, 1, {0, 0, 0, 32, 32, 32}},
+        {"E72: square tremolo", {N(0, 0x20, EFFECT_EXTENDED, 0x72), F(1, EFFECT_TREMOLO, 0x84)}, VOL_DELTA, 8, 1,
+         {15, 15, 15, 15, -15}},
+        {"the last tremolo offset stays", {N(0, 0x20, EFFECT_TREMOLO, 0x8F), F(0, EFFECT_SPEED, 3, 1)}, VOL, 3, 1, {16, 58}},
+        {"A30, A00, A07", {N(0, 0x28, EFFECT_VOLUME_SLIDE, 0x30), F(1, EFFECT_VOLUME_SLIDE, 0), F(2, EFFECT_VOLUME_SLIDE, 7)}, VOL, 6, 6, {39, 54, 19}},
+        {"EE2 keeps the tick effects on", {N(0, 0, EFFECT_VOLUME_SLIDE, 1), F(0, EFFECT_EXTENDED, 0xE2, 1)}, VOL, 18, 1, {47}},
+        {"E92 alternates voices", {N(0, 0, EFFECT_EXTENDED, 0x92)}, VOICE, 1, 1, {0, 0, 32, 32, 0, 0}},
+        {"R33 on tick 3 only", {N(0, 0, EFFECT_RETRIGGER, 0x33)}, VOICE, 1, 1, {0, 0, 0, 32, 32, 32}},
         {"R modes 1, 5, 6, 7, 8, B, E, F from 40, clamped", modes, VOL, 6, 6, {39, 24, 26, 20, 40, 44, 60, 64}},
-        {"EC3 cuts on tick 3", {N(0, 0, EXT, 0xC3)}, VOL, 3, 1, {64, 0}},
-        {"EC0 never cuts", {N(0, 0, EXT, 0xC0)}, VOL, 6, 1, {64}},
-        {"H05, H00, HF0", {F(0, GSLIDE, 5), F(1, GSLIDE, 0), F(2, GSLIDE, 0xF0)}, GVOL, 6, 6, {39, 14, 64}},
-        {"P40, P0F within 0..255", {N(0, 0xCF, PSLIDE, 0x40), F(1, PSLIDE, 0x0F)}, PAN, 6, 6, {255, 180}},
-        {"T11", {N(0, 0, TREMOR, 0x11)}, VOICE_VOL, 1, 1, {127, 127, 0, 0, 127, 127}},
+        {"EC3 cuts on tick 3", {N(0, 0, EFFECT_EXTENDED, 0xC3)}, VOL, 3, 1, {64, 0}},
+        {"EC0 never cuts", {N(0, 0, EFFECT_EXTENDED, 0xC0)}, VOL, 6, 1, {64}},
+        {"H05, H00, HF0", {F(0, EFFECT_GLOBAL_VOLUME_SLIDE, 5), F(1, EFFECT_GLOBAL_VOLUME_SLIDE, 0), F(2, EFFECT_GLOBAL_VOLUME_SLIDE, 0xF0)}, GVOL, 6, 6, {39, 14, 64}},
+        {"P40, P0F within 0..255", {N(0, 0xCF, EFFECT_PANNING_SLIDE, 0x40), F(1, EFFECT_PANNING_SLIDE, 0x0F)}, PAN, 6, 6, {255, 180}},
+        {"T11", {N(0, 0, EFFECT_TREMOR, 0x11)}, VOICE_VOL, 1, 1, {127, 127, 0, 0, 127, 127}},
     };
     for (const auto& c : cases) {
         load(c.cells, c.edit);
@@ -235,7 +241,6 @@ TEST_F(Engine, RandomCellsKeepThePositionAndVoicesInBounds) {
 }
 
 TEST(EngineSongs, RealSongsLoadAndPlayInBounds) {
-    if (!std::filesystem::is_directory(testdata_dir())) GTEST_SKIP() << "no " << testdata_dir();
     music_set_file_callbacks(file_open, file_close, file_read, file_seek, file_tell);
     for (const char* file : test_songs) {
         SCOPED_TRACE(file);

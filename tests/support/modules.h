@@ -1,9 +1,8 @@
 // Modules for the player and audio tests: built with the XM writer and served as an embedded
-// resource, the shared test songs beside the checkout, and block rendering to a mono signal.
+// resource, the real test songs kept in tests/data/xm, and block rendering to a mono signal.
 #pragma once
 
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <vector>
 
@@ -27,11 +26,9 @@ inline Song* load_module(const XmModule& module, SampleLoadCallback callback = n
     return load_bytes(xm_write(module), callback);
 }
 
-// The songs of the shared test data: QUADRISE_XM_TESTDATA, or <repo>/../shared/testdata/xm.
+// Real songs by other people (sources and licences in the folder's README).
 inline std::filesystem::path testdata_dir() {
-    if (const char* dir = std::getenv("QUADRISE_XM_TESTDATA")) return dir;
-    return std::filesystem::path(__FILE__).parent_path().parent_path().parent_path().parent_path() /
-           "shared" / "testdata" / "xm";
+    return std::filesystem::path(__FILE__).parent_path().parent_path() / "data" / "xm";
 }
 inline const char* const test_songs[] = {"drozerix-dream-candy.xm", "drozerix-crush.xm",
                                          "drozerix-bit-loader.xm", "lachesis-villgust-gaiden-menu.xm"};

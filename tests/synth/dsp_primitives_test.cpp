@@ -7,6 +7,8 @@
 
 #include "synth/dsp.h"
 
+using namespace synth;
+
 TEST(DspPrimitives, PureFunctionsAtTheirEdges) {
     std::vector<double> wrap_table(128, 0.0);
     wrap_table[127] = 2.0;

@@ -13,6 +13,9 @@
 #include "synth/synth.h"
 #include "synth/synth_state.h"
 
+// The tests reach into the synthesizer's shared state and primitives by their own names.
+using namespace synth;
+
 // Accumulates steps and pool entries in decode order, then hands out a SynthProgram over them.
 struct ProgramBuilder {
     std::vector<uint8_t> opcodes, slots, bytes;

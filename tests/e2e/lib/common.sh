@@ -16,8 +16,8 @@ fail() {
     exit 1
 }
 
-# start_demo SCREEN: $DEMO on a new Xvfb (ending the last) of that size, on a display it picks.
-start_demo() {
+# start_x SCREEN: a new Xvfb (ending the last) of that size, on a display it picks, as DISPLAY.
+start_x() {
     [ -n "$XVFB_PID" ] && kill "$XVFB_PID" && wait "$XVFB_PID" 2>/dev/null
     rm -f "$E2E_TMP/display"
     Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp -noreset 3>"$E2E_TMP/display" 2>"$E2E_TMP/xvfb.log" &
@@ -25,8 +25,19 @@ start_demo() {
     for _ in $(seq 100); do [ -s "$E2E_TMP/display" ] && break; sleep 0.05; done
     export DISPLAY=":$(head -n1 "$E2E_TMP/display")"
     [ "$DISPLAY" != : ] || fail "Xvfb did not start: $(cat "$E2E_TMP/xvfb.log")"
+}
+
+# launch_demo: $DEMO (the demo, or a test build of it) on the current display, its output in
+# $E2E_TMP/out and err.
+launch_demo() {
     "$DEMO" >"$E2E_TMP/out" 2>"$E2E_TMP/err" &
     DEMO_PID=$!
+}
+
+# start_demo SCREEN: the demo on a new Xvfb of that size.
+start_demo() {
+    start_x "$1"
+    launch_demo
 }
 
 # find_window TITLE [GEOMETRY]: a viewable window so titled (and placed: '1024x768\+0\+0'), in 10 s.

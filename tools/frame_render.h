@@ -1,0 +1,28 @@
+// The demo's pictures without the demo: a hidden 1024x768 window with the demo's own window
+// procedure (its GL set-up and projection), and the timeline walked to any music time on a clock
+// of its own, with no music started.
+#pragma once
+
+#include <cstdint>
+
+constexpr int32_t FRAME_WIDTH = 1024;
+constexpr int32_t FRAME_HEIGHT = 768;
+
+// Opens the display and the hidden window, which becomes main_window. Null when ready, else the
+// reason in one line.
+const char* frame_open();
+// Closes the window (the display stays open) and gives the timeline its own clock and music
+// start back.
+void frame_close();
+
+// Walks the timeline from its first state and draws, into the back buffer, the frame the demo
+// draws when its clock reads ms. False when the show has ended before that frame: the demo has
+// closed its window by then (the frame is still drawn, as the cleared screen).
+bool frame_render(uint32_t ms);
+// One more frame, the clock having moved on to ms: what the demo's frame pump does next.
+void frame_draw(uint32_t ms);
+// Frames at clock ms until one leaves the state as it found it, as the demo draws while its
+// clock stays at ms: the picture it shows for the rest of that block step.
+void frame_settle(uint32_t ms);
+// The frame last drawn, FRAME_WIDTH x FRAME_HEIGHT RGB pixels, top row first.
+void frame_read(uint8_t* rgb);

@@ -1,0 +1,36 @@
+// soundtrack-build SOURCE.xmt OUT.xm: builds the soundtrack module from its text source into the
+// frame and writes it as an XM file. The build runs it for the embedded "MUSIC"/"XMMOD" resource.
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "tools/output_file.h"
+#include "tools/soundtrack_frame.h"
+#include "tools/xm_text.h"
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fputs("usage: soundtrack-build SOURCE.xmt OUT.xm\n", stderr);
+        return 2;
+    }
+    std::ifstream in(argv[1], std::ios::binary);
+    if (!in) {
+        std::fprintf(stderr, "%s: cannot read the file\n", argv[1]);
+        return 1;
+    }
+    std::ostringstream text;
+    text << in.rdbuf();
+    XmModule module = soundtrack_frame();
+    XmTextError error;
+    if (!xm_text_read(text.str(), &module, &error)) {
+        std::fprintf(stderr, "%s:%d:%d: error: %s\n", argv[1], error.line, error.column, error.message.c_str());
+        return 1;
+    }
+    std::string reason;
+    if (!output_write(argv[2], xm_write(module), &reason)) {
+        std::fprintf(stderr, "soundtrack-build: cannot write %s: %s\n", argv[2], reason.c_str());
+        return 1;
+    }
+    return 0;
+}
