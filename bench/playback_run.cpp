@@ -1,8 +1,8 @@
 // playback_run: the demo's start-up and playback measured as the demo runs them, on a real window
 // (any X display, e.g. xvfb-run) and SDL's dummy audio driver unless SDL_AUDIODRIVER says
 // otherwise. Frames 1 and 2 run as at start-up ("Loading...", then the path, the synthesis, the
-// soundtrack load and the playback start); then the main thread only watches the music clock for
-// SECONDS (default 30) while the mixing thread plays.
+// soundtrack load and the playback start); then, for SECONDS (default 30), the mixing thread plays
+// while the main thread sleeps, or with --frames keeps drawing the demo's frames as the demo does.
 //   - start-up: from the start of frame 1 to the first non-zero music clock the timeline reads;
 //   - the mixing thread's CPU time over the run, as a share of one core (from the kernel's
 //     per-thread accounting of the thread named "quadrise-mixer");
@@ -11,6 +11,7 @@
 // Without an embedded soundtrack it plays the 10-channel soundtrack-like benchmark module.
 #include <dirent.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -81,12 +82,34 @@ int64_t thread_cpu_ns(const char* name) {
     return ns;
 }
 
+struct RenderGaps {
+    int64_t renders = 0;
+    double longest_ms = 0.0;
+};
+
+// Polls the music clock every 0.2 ms until `seconds` after `start`.
+void watch_renders(Clock::time_point start, double seconds, RenderGaps* gaps) {
+    int32_t last_clock = music_time_ms(demo_song);
+    Clock::time_point last_move = start;
+    for (Clock::time_point now = start; ms_between(start, now) < seconds * 1000.0; now = Clock::now()) {
+        int32_t clock = music_time_ms(demo_song);
+        if (clock != last_clock) {
+            if (gaps->renders > 0) gaps->longest_ms = std::max(gaps->longest_ms, ms_between(last_move, now));
+            last_clock = clock;
+            last_move = now;
+            ++gaps->renders;
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     double seconds = argc > 1 ? std::atof(argv[1]) : 30.0;
-    if (seconds <= 0.0) {
-        std::fprintf(stderr, "usage: playback_run [SECONDS > 0]\n");
+    const bool draw_frames = argc > 2 && std::strcmp(argv[2], "--frames") == 0;
+    if (seconds <= 0.0 || (argc > 2 && !draw_frames) || argc > 3) {
+        std::fprintf(stderr, "usage: playback_run [SECONDS > 0] [--frames]\n");
         return 2;
     }
     setenv("SDL_AUDIODRIVER", "dummy", 0);
@@ -115,26 +138,22 @@ int main(int argc, char** argv) {
                 ms_between(frame_one, clock_running), bring_up_ms);
 
     const int64_t cpu_start = thread_cpu_ns("quadrise-mixer");
-    Clock::time_point start = Clock::now(), last_move = start;
-    int32_t last_clock = music_time_ms(demo_song);
-    double longest_gap = 0.0;
-    int64_t moves = 0;
-    for (Clock::time_point now = start; ms_between(start, now) < seconds * 1000.0; now = Clock::now()) {
-        int32_t clock = music_time_ms(demo_song);
-        if (clock != last_clock) {
-            if (moves > 0 && ms_between(last_move, now) > longest_gap) longest_gap = ms_between(last_move, now);
-            last_clock = clock;
-            last_move = now;
-            ++moves;
-        }
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    const Clock::time_point start = Clock::now();
+    RenderGaps gaps;
+    std::thread watcher(watch_renders, start, seconds, &gaps);
+    int64_t frames = 0;
+    while (draw_frames && ms_between(start, Clock::now()) < seconds * 1000.0) {
+        window_update(main_window);
+        ++frames;
     }
+    watcher.join();
     const double elapsed_ns = ms_between(start, Clock::now()) * 1e6;
     const int64_t cpu_ns = thread_cpu_ns("quadrise-mixer") - cpu_start;
+    if (draw_frames) std::printf("frames drawn meanwhile: %lld\n", static_cast<long long>(frames));
     std::printf("mixing thread: %.3f %% of one core (%.1f ms of CPU in %.1f s)\n",
                 100.0 * double(cpu_ns) / elapsed_ns, double(cpu_ns) / 1e6, elapsed_ns / 1e9);
     std::printf("renders seen: %lld, longest gap between two: %.1f ms (the ring holds %.0f ms)\n",
-                static_cast<long long>(moves), longest_gap, 1000.0 * ring_frames / mix_rate);
+                static_cast<long long>(gaps.renders), gaps.longest_ms, 1000.0 * ring_frames / mix_rate);
     std::printf("music clock at the end: %d ms\n", music_time_ms(demo_song));
     window_destroy(main_window);  // stops the music
     platform_close();
