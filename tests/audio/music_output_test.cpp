@@ -1,5 +1,5 @@
-// Playback through the audio device (SDL's dummy driver, which plays in real time into nothing):
-// the music clock, start and stop, the play cursor across the wrap of the device's byte count.
+// Playback through the audio device with SDL's dummy driver (real time, into nothing): the music
+// clock, start and stop, the play cursor across the wrap of the device's byte count.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -15,58 +15,44 @@ namespace {
 
 class MusicOutput : public ::testing::Test {
 protected:
-    Song* song = nullptr;
-    void SetUp() override {
-        song = load_module(xm_basic_module(4));
-        ASSERT_NE(song, nullptr);
-    }
-    void TearDown() override {
-        music_free(song);
-    }
+    Song* song = load_module(xm_basic_module(4));
+    void SetUp() override { ASSERT_NE(song, nullptr); }
+    void TearDown() override { music_free(song); }
 };
 
 // The music time at the end of each of the first `blocks` blocks, rendered offline.
 std::vector<int32_t> block_end_times(Song* song, int blocks) {
     std::vector<int32_t> times;
-    if (!playback_prepare(song)) return times;
-    for (int b = 0; b < blocks; ++b) {
-        render_next_block();
-        times.push_back(song->time_ms);
-    }
+    for (playback_prepare(song); int(times.size()) < blocks; times.push_back(song->time_ms)) render_next_block();
     playback_release();
     return times;
 }
 
 TEST_F(MusicOutput, ClockIsTheFirstBlocksStampRightAfterPlayAndZeroWithoutPlayback) {
-    EXPECT_EQ((std::vector<int32_t>{music_time_ms(song), music_time_ms(nullptr)}), (std::vector<int32_t>{0, 0}));
-    const int32_t first_block_end = block_end_times(song, 1).at(0);
-    ASSERT_TRUE(music_play(song));
-    EXPECT_GT(first_block_end, 0);
-    EXPECT_EQ(music_time_ms(song), first_block_end);
-    EXPECT_EQ(music_time_ms(nullptr), 0);
-    EXPECT_TRUE(music_play(song));  // playing again starts from the beginning
-    EXPECT_EQ(music_time_ms(song), first_block_end);
-    EXPECT_FALSE(music_stop(nullptr));
-    EXPECT_EQ(playing_song, song);  // a null Song stops nothing
+    const int32_t first_block_end = block_end_times(song, 1)[0];
+    EXPECT_TRUE(first_block_end > 0 && music_time_ms(song) == 0 && !music_play(nullptr));
+    for (int play = 0; play < 2; ++play) {  // playing again starts from the beginning
+        ASSERT_TRUE(music_play(song));
+        EXPECT_TRUE(music_time_ms(song) == first_block_end && music_time_ms(nullptr) == 0);
+    }
+    EXPECT_TRUE(!music_stop(nullptr) && playing_song == song);  // a null Song stops nothing
+    EXPECT_TRUE(music_free(load_module(xm_basic_module(2))));  // nor does freeing another Song
+    EXPECT_TRUE(playing_song == song && music_time_ms(song) > 0);
     for (int stop = 0; stop < 2; ++stop) {  // the second stop finds nothing and is harmless
         EXPECT_TRUE(music_stop(song));
         EXPECT_TRUE(music_time_ms(song) == 0 && playing_song == nullptr && wave_buffer == nullptr);
     }
-    EXPECT_FALSE(music_play(nullptr));
 }
 
 TEST_F(MusicOutput, PlayRefusesWithoutStreamCallbacksOrDeviceAndLeavesNothingOpen) {
-    struct Case {
-        const char* driver;
-        bool callbacks;
-        const char* reason;
-    };
-    for (const Case& c : {Case{"dummy", false, "callbacks"}, Case{"no-such-driver", true, "audio device"}}) {
-        SCOPED_TRACE(c.driver);
-        setenv("SDL_AUDIODRIVER", c.driver, 1);
-        if (!c.callbacks) music_set_file_callbacks(resource_open, nullptr, resource_read, resource_seek, resource_tell);
+    const struct { const char* driver; bool callbacks; const char* reason; } cases[] = {
+        {"dummy", false, "callbacks"}, {"no-such-driver", true, "audio device"}};
+    for (const auto& [driver, callbacks, reason] : cases) {
+        SCOPED_TRACE(driver);
+        setenv("SDL_AUDIODRIVER", driver, 1);
+        if (!callbacks) music_set_file_callbacks(resource_open, nullptr, resource_read, resource_seek, resource_tell);
         EXPECT_FALSE(music_play(song));
-        EXPECT_NE(std::string(music_play_error()).find(c.reason), std::string::npos) << music_play_error();
+        EXPECT_NE(std::string(music_play_error()).find(reason), std::string::npos) << music_play_error();
         EXPECT_TRUE(playing_song == nullptr && wave_buffer == nullptr && music_time_ms(song) == 0);
         setenv("SDL_AUDIODRIVER", "dummy", 1);
         EXPECT_TRUE(wave_out_open(44100)) << platform_error();  // no device was left open
@@ -75,8 +61,8 @@ TEST_F(MusicOutput, PlayRefusesWithoutStreamCallbacksOrDeviceAndLeavesNothingOpe
     }
 }
 
-// SDL keeps at most 16 devices open, so a stop that did not close the device fails the 17th play.
-// Run under LeakSanitizer, the cycles also show that every play's buffers and thread go back.
+// SDL keeps at most 16 devices open, so a stop that did not close the device fails the 17th play;
+// under LeakSanitizer the cycles also show that every play's buffers and thread go back.
 TEST_F(MusicOutput, TwoHundredPlayStopCyclesEachReleaseTheDeviceAndTheThread) {
     for (int cycle = 0; cycle < 200; ++cycle) {
         ASSERT_TRUE(music_play(song)) << "cycle " << cycle << ": " << music_play_error();
@@ -90,33 +76,23 @@ TEST_F(MusicOutput, TwoHundredPlayStopCyclesEachReleaseTheDeviceAndTheThread) {
     song = nullptr;
 }
 
-// Readings of the device's byte count, each a step on from the last, starting from `start`; the
-// play block must be the one a 64-bit count of the same bytes gives.
+// Readings of the byte count `step` bytes apart from `start` give the block a 64-bit count would.
 TEST_F(MusicOutput, PlayCursorFollowsTheByteCountAcrossItsWrapAt2To32) {
-    struct Case {
-        uint64_t start;
-        uint32_t step;
-        int readings;
+    const uint64_t wrap = uint64_t{1} << 32, ring_bytes = 88400 * 4;
+    const struct { uint64_t start; uint32_t step; int readings; } cases[] = {
+        {0, 2048, 2000},                     // the dummy device's pace, over two loops of the ring
+        {wrap - 3 * ring_bytes, 2048, 2000}, // across the wrap
+        {wrap - 6, 4, 4},                    // counts that are not whole frames, at the wrap
+        {wrap - 1000, ring_bytes + 4, 5},    // a whole ring and a frame between readings
     };
-    const Case cases[] = {
-        {0, 2048, 2000},                         // the dummy device's pace, over two loops of the ring
-        {(uint64_t{1} << 32) - 353600 * 3, 2048, 2000},  // across the wrap
-        {(uint64_t{1} << 32) - 6, 4, 4},         // a reading exactly at the wrap
-        {(uint64_t{1} << 32) - 1000, 353600 + 4, 5},  // steps of a whole ring and a frame
-        {0, 1026, 2000},                         // counts that are not whole frames
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.start);
         ASSERT_TRUE(playback_prepare(song));
-        // Bring the cursor to the case's start by readings 2^30 bytes apart.
-        for (uint64_t total = 0; total < c.start; total += std::min<uint64_t>(c.start - total, 1u << 30)) {
-            play_cursor_follow(uint32_t(total));
+        for (uint64_t counted = 0; counted < c.start; counted += std::min<uint64_t>(c.start - counted, 1u << 30)) {
+            play_cursor_follow(uint32_t(counted));
         }
-        uint64_t total = 0;
-        for (int r = 0; r < c.readings; ++r, total += c.step) {
-            const uint64_t counted = c.start + total;
-            const int32_t expected = int32_t((counted / 4) % uint64_t(ring_frames) / uint64_t(block_frames));
-            ASSERT_EQ(play_cursor_follow(uint32_t(counted)), expected) << "reading " << r;
+        for (uint64_t counted = c.start; counted < c.start + uint64_t(c.step) * c.readings; counted += c.step) {
+            ASSERT_EQ(play_cursor_follow(uint32_t(counted)), int32_t(counted / 4 % 88400 / 884)) << counted;
         }
     }
 }
@@ -126,17 +102,14 @@ TEST_F(MusicOutput, PlayCursorFollowsTheByteCountAcrossItsWrapAt2To32) {
 TEST_F(MusicOutput, ClockStaysWithinOneBlockOfTheAudioHandedToTheDevice) {
     const std::vector<int32_t> end_time = block_end_times(song, 300);
     ASSERT_TRUE(music_play(song));
-    const uint32_t ring_bytes = uint32_t(ring_frames) * 4;
     int samples = 0;
-    for (uint32_t after = 0; after < ring_bytes + ring_bytes / 4; ++samples) {
-        const uint32_t before = wave_out_position();
+    for (uint32_t after = 0; after < 88400 * 5 / 4; ++samples, thread_sleep_ms(1)) {  // 1.25 loops
+        const uint32_t before = wave_out_position() / 4 / 884;
         const int32_t clock = music_time_ms(song);
-        after = wave_out_position();
-        const uint32_t first = before / 4 / uint32_t(block_frames), last = after / 4 / uint32_t(block_frames);
-        ASSERT_LT(last, end_time.size());
-        ASSERT_GE(clock, end_time[first == 0 ? 0 : first - 1]) << "bytes " << before;
-        ASSERT_LE(clock, end_time[last]) << "bytes " << after;
-        thread_sleep_ms(1);
+        after = wave_out_position() / 4;
+        ASSERT_LT(after / 884, end_time.size());
+        ASSERT_GE(clock, end_time[before == 0 ? 0 : before - 1]) << "block " << before;
+        ASSERT_LE(clock, end_time[after / 884]) << "block " << after / 884;
     }
     EXPECT_GT(samples, 500);
 }
