@@ -8,6 +8,10 @@
 function(quadrise_embed_resources target dir)
   file(GLOB_RECURSE files CONFIGURE_DEPENDS ${dir}/*/*)
   set(out ${CMAKE_CURRENT_BINARY_DIR}/${target}.cpp)
+  # The list of files, rewritten only when it changes: a file added or removed regenerates the
+  # table even when every remaining file is older than it.
+  set(listing ${CMAKE_CURRENT_BINARY_DIR}/${target}_files.txt)
+  file(CONFIGURE OUTPUT ${listing} CONTENT "${files}")
   set(built_dir ${CMAKE_CURRENT_BINARY_DIR}/${target}_built)
   set(built "")
   foreach(file IN LISTS files)
@@ -28,7 +32,7 @@ function(quadrise_embed_resources target dir)
     OUTPUT ${out}
     COMMAND ${CMAKE_COMMAND} -DOUT=${out} -DDIR=${dir} -DBUILT=${built_dir} -DTABLE=${target}
             -P ${PROJECT_SOURCE_DIR}/cmake/GenerateResources.cmake
-    DEPENDS ${files} ${built} ${PROJECT_SOURCE_DIR}/cmake/GenerateResources.cmake
+    DEPENDS ${files} ${built} ${listing} ${PROJECT_SOURCE_DIR}/cmake/GenerateResources.cmake
     COMMENT "Embedding resources from ${dir}")
   add_library(${target} STATIC ${out})
   target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR})

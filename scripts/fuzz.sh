@@ -1,5 +1,5 @@
 #!/bin/sh
-# Fuzzes the XM loader and a few hundred ticks of playback for a bounded time under
+# Fuzzes the XM loader and a few seconds of playback of each module for a bounded time under
 # AddressSanitizer and UndefinedBehaviorSanitizer. Exits non-zero when the fuzzer finds a crash.
 #   FUZZ_SECONDS   run time (default 60)
 #   FUZZ_BUILD_DIR clang build directory (default build-fuzz in the repository)
