@@ -16,14 +16,12 @@ static std::string found(const char* type, const char* name) {
 
 TEST(Resources, FoundByTypeAndFileNameWithoutExtensionOnlyInTheTableInUse) {
     resources_use(resources_test_data_table, resources_test_data_count);
-    EXPECT_EQ(found("TEST", "GREETING"), "Hello, resources!\n");
-    EXPECT_EQ(found("OTHER", "GREETING"), std::string("\x00\x01\x02\xff", 4));
-    EXPECT_EQ(found("TEST", "EMPTY"), "");
-    for (const char* name : {"MISSING", "GREETING.txt", static_cast<const char*>(nullptr)}) {
-        EXPECT_EQ(found("TEST", name), "(none)");
-    }
-    EXPECT_EQ(found("MUSIC", "GREETING"), "(none)");
-    EXPECT_EQ(found(nullptr, "GREETING"), "(none)");
+    const struct { const char *type, *name; std::string bytes; } cases[] = {
+        {"TEST", "GREETING", "Hello, resources!\n"}, {"OTHER", "GREETING", std::string("\x00\x01\x02\xff", 4)},
+        {"TEST", "EMPTY", ""},         {"TEST", "MISSING", "(none)"},  {"TEST", "GREETING.txt", "(none)"},
+        {"TEST", nullptr, "(none)"},   {"MUSIC", "GREETING", "(none)"}, {nullptr, "GREETING", "(none)"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(found(c.type, c.name), c.bytes) << "case " << &c - cases;
     EXPECT_NE(resource_find("TEST", "GREETING", nullptr), nullptr);  // the size is optional
     resources_use(nullptr, 0);
     EXPECT_EQ(found("TEST", "GREETING"), "(none)");

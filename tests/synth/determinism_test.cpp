@@ -1,9 +1,6 @@
 // Guards the rendered instruments bit for bit: any change to any sample of the shipped program's
 // six slots changes these hashes. Pinned from the straightforward render before optimisation.
-#include <gtest/gtest.h>
-
 #include <bit>
-#include <cstdint>
 
 #include "synth_test_support.h"
 

@@ -1,5 +1,6 @@
 // Shared helpers for the synthesizer tests: small programs built step by step, slots seeded with
-// exact samples, and a fixture that gives every test fresh empty sample slots.
+// exact samples, and a fixture that gives every test fresh empty sample slots. The test files
+// include only this header (and synth/program.h where they decode).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,8 +9,10 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
+#include "synth/dsp.h"
 #include "synth/synth.h"
 #include "synth/synth_state.h"
 
@@ -25,17 +28,15 @@ struct ProgramBuilder {
     ProgramBuilder& step(int opcode, int slot, const std::vector<float>& fs = {}, const std::vector<int>& bs = {}) {
         opcodes.push_back(uint8_t(opcode));
         slots.push_back(uint8_t(slot));
-        return curve(fs).extra_bytes(bs);
+        return curve(fs).extra(bs);
     }
     ProgramBuilder& curve(const std::vector<float>& points) {
         floats.insert(floats.end(), points.begin(), points.end());
         return *this;
     }
-    ProgramBuilder& extra_bytes(const std::vector<int>& bs) {
-        bytes.insert(bytes.end(), bs.begin(), bs.end());  // each value taken as its low byte
-        return *this;
-    }
-    ProgramBuilder& extra_ints(const std::vector<int32_t>& is) {
+    // More bytes (each value taken as its low byte) and ints, after those the step took.
+    ProgramBuilder& extra(const std::vector<int>& bs, const std::vector<int32_t>& is = {}) {
+        bytes.insert(bytes.end(), bs.begin(), bs.end());
         ints.insert(ints.end(), is.begin(), is.end());
         return *this;
     }

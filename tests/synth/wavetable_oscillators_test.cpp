@@ -1,29 +1,16 @@
-// Wavetable oscillators through the driver: curve shapes read at the note phase, the step and
-// blur variants, and the additive cycle table.
-#include <gtest/gtest.h>
-
-#include <cmath>
-#include <vector>
-
-#include "synth/dsp.h"
+// Wavetable oscillators through the driver: curve shapes read at the note phase, the blur variant
+// and the additive cycle table. The step and smooth variants the shipped program uses are pinned
+// by the determinism hashes.
 #include "synth_test_support.h"
 
 using WavetableOscillators = SynthSlots;
 
-TEST_F(WavetableOscillators, LinearAndStepCurvesReadTheNotePhaseScaledByTheAmplitude) {
-    ProgramBuilder b;
-    b.step(138, 1, {0.05f, 0.5f, 0}, {57, 3}).curve({0, 0, 0.5f, 1, 1, 0});  // a triangle at 440 Hz
-    // A step curve holds the previous value up to each breakpoint: note 57 is at phase 0.299 at
-    // sample 30 and 0.698 at sample 70.
-    b.step(139, 2, {0.01f, 1.0f, 0}, {57, 3}).curve({0, 2, 0.25f, 3, 0.5f, 4});
-    render(b);
-    const std::vector<double> triangle = slot(1);
-    const std::vector<double> phases = note_phases(triangle.size(), 440.0);
+TEST_F(WavetableOscillators, LinearCurveReadsTheNotePhaseScaledByTheAmplitude) {
+    render(ProgramBuilder().step(138, 1, {0.05f, 0.5f, 0}, {57, 3}).curve({0, 0, 0.5f, 1, 1, 0}));  // a triangle
+    const std::vector<double> triangle = slot(1), phases = note_phases(triangle.size(), 440.0);
     for (size_t i = 0; i < triangle.size(); i++) {
         ASSERT_NEAR(triangle[i], (phases[i] <= 0.5 ? phases[i] : 1.0 - phases[i]) * 2.0 * 0.5, 1e-12) << i;
     }
-    const std::vector<double> steps = slot(2);
-    EXPECT_EQ((std::vector<double>{steps[0], steps[1], steps[30], steps[70]}), (std::vector<double>{2, 2, 3, 4}));
 }
 
 TEST_F(WavetableOscillators, BlurOfWidthZeroEqualsTheLinearCurveAndWiderBlurStaysInRange) {
@@ -40,8 +27,8 @@ TEST_F(WavetableOscillators, AdditiveFlatSpectrumReadsItsTableAndRandomPhasesRep
     ProgramBuilder b;
     // Amplitude 1, no phase ramp, no random phase, no ripple, roll-off 0.5/j: a sawtooth spectrum.
     b.step(134, 1, {0.01f, 1.0f, 0, 0, 0, 0, 0}, {57, 2, 1}).curve({0, 1, 1, 1});
-    b.step(134, 2, {0.01f, 0.5f, 0.3f, 1.0f, 0.5f, 0.4f, 0.1f}, {60, 2, 2}).curve({0, 1, 1, 0.2f});
-    b.step(134, 3, {0.01f, 0.5f, 0.3f, 1.0f, 0.5f, 0.4f, 0.1f}, {60, 2, 2}).curve({0, 1, 1, 0.2f});
+    // Twice the same step with random phases, ripple and roll-off 1/j^2.
+    for (int s : {2, 3}) b.step(134, s, {0.01f, 0.5f, 0.3f, 1.0f, 0.5f, 0.4f, 0.1f}, {60, 2, 2}).curve({0, 1, 1, 0.2f});
     render(b);
     HarmonicPair pairs[HARMONIC_COUNT] = {};
     for (int j = 1; j < HARMONIC_COUNT; j++) pairs[j] = HarmonicPair{0.0, 0.5 / j};
