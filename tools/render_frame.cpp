@@ -2,26 +2,20 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <string>
 #include <vector>
 
 #include "platform/platform.h"
 #include "tools/frame_render.h"
+#include "tools/output_file.h"
 #include "tools/png_file.h"
 #include "tools/render_commands.h"
+#include "tools/render_options.h"
 
-static const char* const frame_usage = "usage: quadrise-render frame MS -o OUT.png";
-
-struct FrameOptions {
-    const char* time;
-    const char* output;
-};
-
-// One line: what is wrong, then the usage.
-static int usage_error(const char* message, const char* detail = "") {
-    std::fprintf(stderr, "quadrise-render frame: %s%s (%s)\n", message, detail, frame_usage);
-    return 2;
-}
+static const char HELP[] =
+    "usage: quadrise-render frame MS -o OUT.png\n"
+    "Writes the 1024x768 picture the demo shows when its music clock reads MS\n"
+    "milliseconds, as PNG. Needs an X display (Xvfb will do); plays no sound.\n";
 
 // Whole milliseconds, 0 to 4294967295, in decimal digits only.
 static bool parse_time(const char* text, uint32_t* ms) {
@@ -34,42 +28,27 @@ static bool parse_time(const char* text, uint32_t* ms) {
     return true;
 }
 
-// Returns 0 when the options are complete, 1 for --help, 2 after a usage error. A dash before a
-// digit starts a (negative, so refused) time rather than an option.
-static int parse_options(int argc, char** argv, FrameOptions* options) {
-    *options = FrameOptions{};
-    for (int k = 0; k < argc; ++k) {
-        const char* arg = argv[k];
-        if (std::strcmp(arg, "-h") == 0 || std::strcmp(arg, "--help") == 0) return 1;
-        if (std::strcmp(arg, "-o") == 0) {
-            if (k + 1 >= argc) return usage_error("-o needs a file name");
-            options->output = argv[++k];
-        } else if (arg[0] == '-' && arg[1] != '\0' && (arg[1] < '0' || arg[1] > '9')) {
-            return usage_error("unknown option ", arg);
-        } else if (!options->time) {
-            options->time = arg;
-        } else {
-            return usage_error("only one music time at a time, not also ", arg);
-        }
+// The picture goes to a temporary file that replaces OUT.png only once it is whole.
+static bool write_picture(const char* path, const uint8_t* rgb, std::string* error) {
+    OutputFile output = output_begin(path);
+    if (!png_write_rgb(output.temp.c_str(), rgb, FRAME_WIDTH, FRAME_HEIGHT)) {
+        *error = png_error_text();
+        return false;
     }
-    if (!options->time) return usage_error("missing the music time MS");
-    if (!options->output) return usage_error("missing -o OUT.png");
-    return 0;
+    return output_commit(output, error);
 }
 
 int render_frame_command(int argc, char** argv) {
-    FrameOptions options;
-    int parsed = parse_options(argc, argv, &options);
-    if (parsed == 1) {
-        std::printf("%s\n%s", frame_usage,
-                    "Writes the 1024x768 picture the demo shows when its music clock reads MS\n"
-                    "milliseconds, as PNG. Needs an X display (Xvfb will do); plays no sound.\n");
-        return 0;
-    }
-    if (parsed != 0) return parsed;
+    const char* command = "frame";
+    RenderOptions options;
+    int exit_code = render_options_parse(command, ACCEPT_FILE | ACCEPT_OUTPUT, HELP, argc, argv, &options);
+    if (exit_code != RENDER_RUN) return exit_code;
+    if (!options.file) return render_refuse(command, "missing the music time MS");
+    if (!options.output) return render_refuse(command, "missing -o OUT.png");
     uint32_t ms = 0;
-    if (!parse_time(options.time, &ms)) {
-        return usage_error("MS must be whole milliseconds from 0 to 4294967295, not ", options.time);
+    if (!parse_time(options.file, &ms)) {
+        std::string why = "MS must be whole milliseconds from 0 to 4294967295, not '";
+        return render_refuse(command, (why + options.file + "'").c_str());
     }
     if (const char* why = frame_open()) {
         std::fprintf(stderr, "quadrise-render frame: cannot draw: %s\n", why);
@@ -84,8 +63,9 @@ int render_frame_command(int argc, char** argv) {
         std::fprintf(stderr, "quadrise-render frame: the show is over by %u ms: the demo has closed its window\n", ms);
         return 1;
     }
-    if (!png_write_rgb(options.output, rgb.data(), FRAME_WIDTH, FRAME_HEIGHT)) {
-        std::fprintf(stderr, "quadrise-render frame: cannot write %s: %s\n", options.output, png_error_text());
+    std::string error;
+    if (!write_picture(options.output, rgb.data(), &error)) {
+        std::fprintf(stderr, "quadrise-render frame: cannot write %s: %s\n", options.output, error.c_str());
         return 1;
     }
     std::printf("%s: the frame at %u ms\n", options.output, ms);
