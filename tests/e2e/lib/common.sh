@@ -3,12 +3,12 @@
 BUILD=$1
 E2E_TMP=$(mktemp -d)
 TITLE="KOLMIRAS Quadrise-Trackmo"
+DEMO=$BUILD/quadrise
 DEMO_PID=
 XVFB_PID=
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 # Sound plays in real time into nothing, unless a script picks another driver.
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
-DEMO=$BUILD/quadrise
 trap 'kill $DEMO_PID $XVFB_PID 2>/dev/null; wait; rm -rf "$E2E_TMP"' EXIT
 
 fail() {
@@ -16,7 +16,8 @@ fail() {
     exit 1
 }
 
-# start_x SCREEN: a new Xvfb (ending the last) of that size, on a display it picks, as DISPLAY.
+# start_x SCREEN: a new Xvfb (ending the last) of that size, on a display it picks, as DISPLAY,
+# with the window decoration hint a desktop defines.
 start_x() {
     [ -n "$XVFB_PID" ] && kill "$XVFB_PID" && wait "$XVFB_PID" 2>/dev/null
     rm -f "$E2E_TMP/display"
@@ -25,6 +26,7 @@ start_x() {
     for _ in $(seq 100); do [ -s "$E2E_TMP/display" ] && break; sleep 0.05; done
     export DISPLAY=":$(head -n1 "$E2E_TMP/display")"
     [ "$DISPLAY" != : ] || fail "Xvfb did not start: $(cat "$E2E_TMP/xvfb.log")"
+    xprop -root -f _MOTIF_WM_HINTS 32c -set _MOTIF_WM_HINTS 0
 }
 
 # launch_demo: $DEMO (the demo, or a test build of it) on the current display, its output in
@@ -55,6 +57,17 @@ press() {
     xdotool key --window "$1" "$2"
 }
 
+# start_windowed [DRIVER]: the demo (with that audio driver) on a 1280x1024 screen, the full-screen
+# question answered No; its 1024x768 window at (0, 0) as WINDOW.
+start_windowed() {
+    export SDL_AUDIODRIVER=${1:-$SDL_AUDIODRIVER}
+    start_demo 1280x1024x24
+    local box
+    box=$(find_window "$TITLE") || fail "no full-screen question"
+    press "$box" Escape
+    WINDOW=$(find_window "$TITLE" '1024x768\+0\+0') || fail "no 1024x768 window at (0, 0)"
+}
+
 demo_running() {
     ps -o stat= -p "$DEMO_PID" | grep -q '^[^Z]'
 }
@@ -70,4 +83,9 @@ exits_cleanly() {
     local code=$?
     DEMO_PID=
     [ "$code" = 0 ] || fail "exit code $code after $2: $(cat "$E2E_TMP/err")"
+}
+
+# first_sound FILE: the offset of its first byte that is not zero.
+first_sound() {
+    cmp "$1" /dev/zero 2>/dev/null | awk '{ print $5 + 0 }'
 }
