@@ -15,6 +15,9 @@ start_x 640x480x24  # smaller than the picture: the hidden window is not clipped
 expect 1 "the show is over" frame 157020 -o "$f"
 expect 1 "cannot write" frame 1000 -o "$E2E_TMP/no/such/dir/f.png"
 [ ! -e "$f" ] || fail "a refused frame wrote a picture"
+for ms in 19 157000; do  # the frame after the music starts, and the last one before the window closes
+    "$BUILD/quadrise-render" frame $ms -o "$f" >/dev/null && [ "$(convert "$f" -format '%[fx:maxima]' info:)" = 0 ] || fail "frame $ms is not black"
+done
 for scene in loading:0 title:9000 palette:64000 tilted:82500 bands:98500 trail:114000 \
     far_bands:131000 spinning:150000; do
     name=${scene%:*} new=$BUILD/scene-pictures/${scene%:*}-new.png
