@@ -1,7 +1,6 @@
-// The demo's window for the app and timeline tests: the real window procedure on a hidden
-// 1024x768 window of the tests' X server, the timeline on a clock the test sets and without the
-// music, and the frame read back. Close requests are counted; the window survives them unless
-// closes_destroy is set.
+// The demo's window procedure on a hidden 1024x768 window, the timeline on the test's clock and
+// without the music, and the frame read back. Close requests are counted; the window survives
+// them unless closes_destroy is set.
 #pragma once
 
 #include <gtest/gtest.h>

@@ -62,7 +62,9 @@ TEST_F(Timeline, EachStateLeavesExactlyAtItsThresholdWithoutRunningTheNext) {
     }
 }
 
-TEST_F(Timeline, EveryStateLeavesTheMatrixStackAsItFoundIt) {
+// Every state leaves the matrix stack as it found it; the final state stays and sends close every
+// frame, and states outside the table do nothing.
+TEST_F(Timeline, EveryStateKeepsTheMatrixStackAndTheFinalOneSendsCloseEveryFrame) {
     GLint before = 0, after = 0;
     glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &before);
     for (int32_t state = -3; state <= 11; ++state) {
@@ -70,12 +72,9 @@ TEST_F(Timeline, EveryStateLeavesTheMatrixStackAsItFoundIt) {
         glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &after);
         EXPECT_EQ(after, before) << state;
     }
-}
-
-TEST_F(Timeline, FinalStateSendsCloseEveryFrameAndStatesOutsideTheTableDoNothing) {
     for (int frame = 0; frame < 5; ++frame) EXPECT_EQ(state_after(11, 157000), 11);
     for (int32_t state : {-4, 12}) EXPECT_EQ(state_after(state, 200000), state);
-    EXPECT_EQ(close_requests, 5);
+    EXPECT_EQ(close_requests, 6);
 }
 
 TEST_F(Timeline, TextIsDrawnUnlitAndLeavesColourAndLightingAsTheyWere) {
