@@ -15,15 +15,23 @@ heard() { stat -c %s "$SDL_DISKAUDIOFILE" 2>/dev/null || echo 0; }
 start_windowed disk
 for moment in title:9000 palette_a:50000 palette_b:65000 tilted:82500 bands:98500 trail:113000 \
     far_bands:131000 spinning:150000; do
+    name=${moment%:*}
     due=$(awk -v ms="${moment#*:}" -v block=$block '$1 >= ms { print NR * block; exit }' "$clock")
-    until [ "$(heard)" -ge "$due" ]; do demo_running || fail "the program ended before ${moment%:*}"; sleep 0.05; done
+    until [ "$(heard)" -ge "$due" ]; do demo_running || fail "the program ended before $name"; sleep 0.05; done
     kill -STOP "$DEMO_PID"  # stopped, it can neither draw nor take sound while its screen is read
-    import -window root -crop 1024x768+0+0 "$E2E_TMP/${moment%:*}.png"
-    shots+=("${moment%:*} $(heard)")
+    import -window root -crop 1024x768+0+0 "$E2E_TMP/screen.png"
+    bytes=$(heard)
     kill -CONT "$DEMO_PID"
+    lead=${lead:-$(($(first_sound "$SDL_DISKAUDIOFILE") - $(first_sound "$E2E_TMP/render.raw")))}
+    # The screen shows a frame drawn with the clock read a frame or two before the stop.
+    playing=$(((bytes - lead + 2048) / block))
+    for ((b = playing; ; b--)); do
+        [ $b -ge $((playing - 100)) ] || fail "$name: no frame of the clock up to 100 blocks (2 s) back is on the screen"
+        "$BUILD/quadrise-render" frame "$(sed -n "$((b + 1))p" "$clock")" -o "$E2E_TMP/frame.png" >/dev/null
+        [ "$(compare -metric AE "$E2E_TMP/frame.png" "$E2E_TMP/screen.png" null: 2>&1)" -lt 800 ] && break
+    done
 done
 exits_cleanly 30 "the last moment"
-lead=$(($(first_sound "$SDL_DISKAUDIOFILE") - $(first_sound "$E2E_TMP/render.raw")))
 played=$(($(heard) - lead))
 blocks=$(wc -l <"$clock")
 [ $((lead % 4)) = 0 ] && [ $lead -ge 0 ] || fail "the sound starts at an odd place ($lead)"
@@ -32,14 +40,4 @@ cmp -n $((played < blocks * block ? played : blocks * block)) -i $lead:0 "$SDL_D
 # The last block is the first whose clock reads 157 s: the program ends while or soon after it plays.
 [ $((played + 2048)) -ge $(((blocks - 1) * block)) ] && [ $played -le $(((blocks + 100) * block)) ] ||
     fail "the program ended after $((played / block)) blocks of sound; the clock reaches 157 s in block $blocks"
-# The screen shows a frame drawn with the clock read a frame or two before the stop.
-for shot in "${shots[@]}"; do
-    read -r name bytes <<<"$shot"
-    playing=$(((bytes - lead + 2048) / block))
-    for ((b = playing; ; b--)); do
-        [ $b -ge $((playing - 100)) ] || fail "$name: no frame of the clock up to 100 blocks (2 s) back is on the screen"
-        "$BUILD/quadrise-render" frame "$(sed -n "$((b + 1))p" "$clock")" -o "$E2E_TMP/frame.png" >/dev/null
-        [ "$(compare -metric AE "$E2E_TMP/frame.png" "$E2E_TMP/$name.png" null: 2>&1)" -lt 800 ] && break
-    done
-done
 echo PASS
