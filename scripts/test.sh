@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs the whole test suite: the Release build with every unit and end-to-end test,
-# then the AddressSanitizer + UndefinedBehaviorSanitizer build with the same tests, then the
+# then the AddressSanitizer + UndefinedBehaviorSanitizer build with the same tests but the
+# three-minute whole show (label long), whose code the other tests already run there, then the
 # ThreadSanitizer build of the audio tests, then the fuzzers when the project has them. Exits
 # non-zero on the first failing stage. With CI=true a test that skipped itself (a missing tool,
 # say) fails the run: set-up installs everything.
@@ -8,11 +9,13 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=${QUADRISE_JOBS:-2}
 
-# run_tests BUILD_DIR: every test of that build.
+# run_tests BUILD_DIR [CTEST_ARGS...]: the tests of that build (every one, unless the arguments
+# select).
 run_tests() {
-    local log="$1/Testing/ctest-summary.log"
-    mkdir -p "$1/Testing"
-    ctest --test-dir "$1" -j"$jobs" --output-on-failure --timeout 300 | tee "$log"
+    local build=$1 log="$1/Testing/ctest-summary.log"
+    shift
+    mkdir -p "$build/Testing"
+    ctest --test-dir "$build" -j"$jobs" --output-on-failure --timeout 300 "$@" | tee "$log"
     if [ "${CI:-}" = true ] && grep -q "The following tests did not run" "$log"; then
         echo "CI: the tests above did not run; in CI every test must run" >&2
         return 1
@@ -33,7 +36,7 @@ cmake --build "$root/build-sanitize" -j"$jobs"
 # The display and GL libraries keep allocations until the process ends; only our leaks count.
 export LSAN_OPTIONS="suppressions=$root/tests/platform/lsan_suppressions.txt:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-run_tests "$root/build-sanitize"
+run_tests "$root/build-sanitize" -LE long
 
 echo "== ThreadSanitizer build of the audio tests (the mixing thread against the main thread)"
 cmake -S "$root" -B "$root/build-tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo \

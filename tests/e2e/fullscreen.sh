@@ -3,8 +3,7 @@
 # window at (0, 0), No shows the closing message and ends without a window. All exit with 0.
 source "$(dirname "$0")/lib/common.sh"
 
-# yes_on SCREEN [ANSWER]: a fresh demo on a screen of that size, the full-screen question
-# answered Yes and, when given, the windowed-mode offer answered with the key ANSWER.
+# yes_on SCREEN [ANSWER]: a new demo on that screen answers Yes, then ANSWER to the windowed offer.
 yes_on() {
     start_demo "$1"
     box=$(find_window "$TITLE") || fail "no full-screen question on $1"

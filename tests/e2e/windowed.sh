@@ -1,18 +1,31 @@
-# Answering No (Escape) to the full-screen question: a borderless 1024x768 window at (0, 0) and a
-# black screen while the music clock stays 0. Pressing Escape alone does not end the program;
-# releasing it does, within a second, with exit code 0.
+# Answering No (Escape) to the full-screen question: a borderless 1024x768 window at (0, 0), black
+# before the first scene. Pressing Escape alone does not end the program; releasing it does, with
+# exit code 0: after a second, right at the start, and without an audio device, where the demo runs
+# silent on the black screen with one line on standard error saying why. A soundtrack that does
+# not load: after "Loading..." the demo says "Error music load." and, once answered, ends with 0.
 source "$(dirname "$0")/lib/common.sh"
-start_demo 1280x1024x24
-xprop -root -f _MOTIF_WM_HINTS 32c -set _MOTIF_WM_HINTS 0  # the decoration hint a desktop defines
-box=$(find_window "$TITLE") || fail "no full-screen question"
-press "$box" Escape
-window=$(find_window "$TITLE" '1024x768\+0\+0') || fail "no 1024x768 window at (0, 0)"
-xprop -id "$window" _MOTIF_WM_HINTS | grep -q '= 0x2, 0x0' || fail "the window has decorations"
+start_windowed
+xprop -id "$WINDOW" _MOTIF_WM_HINTS | grep -q '= 0x2, 0x0' || fail "the window has decorations"
 sleep 1
-import -window root -crop 1024x768+0+0 "$E2E_TMP/shot.png"
-[ "$(convert "$E2E_TMP/shot.png" -format '%[fx:maxima]' info:)" = 0 ] || fail "the screen is not black"
-xdotool windowfocus "$window" keydown --window "$window" Escape
-sleep 0.3
+black_screen || fail "the screen is not black"
+xdotool windowfocus "$WINDOW" keydown --window "$WINDOW" Escape
+sleep 5  # and released while the title's cubes are drawn
 demo_running || fail "pressing Escape alone ended the program"
-xdotool keyup --window "$window" Escape
+xdotool keyup --window "$WINDOW" Escape
 exits_cleanly 1 "releasing Escape"
+start_windowed
+press "$WINDOW" Escape
+exits_cleanly 3 "releasing Escape at the start"
+
+start_windowed nosuchdriver
+sleep 1
+[ "$(xwininfo -root -tree | grep -c '"Error"')" = 0 ] && black_screen || fail "a message box or a picture without sound"
+press "$WINDOW" Escape
+exits_cleanly 2 "releasing Escape without sound"
+[ "$(wc -l <"$E2E_TMP/err")" = 1 ] && grep -q "audio" "$E2E_TMP/err" || fail "stderr without sound: $(cat "$E2E_TMP/err")"
+
+DEMO=$BUILD/quadrise-broken-music start_windowed dummy
+box=$(find_window Error) || fail "no error message"
+press "$box" Return
+exits_cleanly 2 "answering the error message"
+[ ! -s "$E2E_TMP/err" ] || fail "unexpected error output: $(cat "$E2E_TMP/err")"

@@ -1,12 +1,9 @@
 // Shared by the tests that need a window: the platform layer opened once per test process on the
-// X server of ctest's x_server fixture (or $DISPLAY when a binary runs by hand), and a pixel count.
+// X server of ctest's x_server fixture (or $DISPLAY when a binary runs by hand).
 #pragma once
-
-#include <GL/gl.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <vector>
 
 #include "platform/platform.h"
 
@@ -24,14 +21,4 @@ inline bool test_display_open() {
         return ok;
     }();
     return opened;
-}
-
-// White pixels in a rectangle of the frame last drawn (the back buffer keeps it after the swap).
-inline int white_pixels(int x, int y, int width, int height) {
-    std::vector<unsigned char> rgb(static_cast<size_t>(width) * height * 3);
-    glReadBuffer(GL_BACK);
-    glReadPixels(x, y, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-    int white = 0;
-    for (size_t i = 0; i < rgb.size(); i += 3) white += rgb[i] > 200 && rgb[i + 1] > 200 && rgb[i + 2] > 200;
-    return white;
 }

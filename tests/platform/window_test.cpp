@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <GL/gl.h>
+
 #include <algorithm>
+#include <vector>
 
 #include "platform/internal.h"
 #include "tests/platform/test_display.h"
@@ -27,7 +30,6 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(test_display_open());
         received.clear();
-        paints_before_quit = 0;
         window = window_create("platform test", 1024, 768, false, recording_proc);
         ASSERT_NE(window, 0u);
     }
@@ -45,29 +47,24 @@ TEST_F(Window, CreateMakesADoubleBufferedContextWithDepthAndStencilAndShowSendsT
     EXPECT_TRUE(count(WINDOW_SIZE) == 1 && last_lparam == (1024 | (768 << 16)));
 }
 
+// Then a desktop quit request closes the window, and one with no window left ends the loop.
 TEST_F(Window, MessageLoopPaintsWheneverNoEventWaitsUntilQuit) {
     window_show(window);
     paints_before_quit = 5;
     message_loop_run();
     EXPECT_EQ(count(WINDOW_PAINT), 5);
-}
-
-TEST_F(Window, DesktopQuitRequestClosesTheWindowAndAnotherWithoutOneEndsTheLoop) {
     SDL_Event event = {};
     event.type = SDL_QUIT;
     SDL_PushEvent(&event);
     SDL_PushEvent(&event);
-    paints_before_quit = -1;
     message_loop_run();
     EXPECT_TRUE(count(WINDOW_CLOSE) == 1 && !window_alive(window));
 }
 
 TEST(Cursor, VisibleWhileTheDisplayCounterIsNotNegative) {
     ASSERT_TRUE(test_display_open());
-    EXPECT_EQ(cursor_show(false), -1);
-    EXPECT_EQ(cursor_show(false), -2);
-    EXPECT_EQ(cursor_show(true), -1);
-    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
-    EXPECT_EQ(cursor_show(true), 0);
-    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
+    for (const auto& [show, counter] : {std::pair{false, -1}, {false, -2}, {true, -1}, {true, 0}}) {
+        EXPECT_EQ(cursor_show(show), counter);
+        EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), counter < 0 ? SDL_DISABLE : SDL_ENABLE);
+    }
 }

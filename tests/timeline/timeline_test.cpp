@@ -1,65 +1,52 @@
+// The fractal path, and the timeline on the demo's window: its states against the clock, the text,
+// and the scenes' pictures against geometry computed here (tests/e2e/render_frame.sh holds a
+// reference picture of each scene).
 #include <gtest/gtest.h>
 
-#include "app/app.h"
-#include "tests/platform/test_display.h"
-#include "timeline/timeline.h"
+#include <GL/gl.h>
 
-static uint32_t fake_time = 0;
-static int close_requests = 0;
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <utility>
 
-static uint32_t fake_clock() {
-    return fake_time;
+#include "tests/app/demo_window.h"
+
+// Where the demo's camera puts a point of the scenes: the look-at from z = 5, the frame's base
+// translation (-3, -7, -75) and the 60-degree perspective of the 1024x768 window.
+struct Spot {
+    double x, y;
+};
+static Spot project(double x, double y, double z) {
+    const double f = 1.0 / std::tan(M_PI / 6.0), distance = 80.0 - z;
+    return {(1.0 + f * 0.75 * (x - 3.0) / distance) * W / 2, (1.0 - f * (y - 7.0) / distance) * H / 2};
 }
 
-// Counts close requests without destroying the window, as if it survived them.
-static intptr_t surviving_proc(WindowHandle, WindowMessage message, uintptr_t, intptr_t) {
-    close_requests += message == WINDOW_CLOSE;
-    return 0;
-}
-
-class Timeline : public ::testing::Test {
+class Timeline : public DemoWindow {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(test_display_open());
-        main_window = window_create("timeline test", 64, 64, false, surviving_proc);
-        ASSERT_NE(main_window, 0u);
-        glViewport(0, 0, 64, 64);
-        timeline_clock = fake_clock;
-        timeline_music_start = [] { return true; };  // the pictures without the sound
-        close_requests = 0;
-        path_len = 0;
-    }
-    void TearDown() override {
-        window_destroy(main_window);
-        timeline_clock = timeline_music_clock;
-        timeline_music_start = music_bring_up;
-    }
     // One frame in `state` after a frame that read the clock at t.
-    int32_t state_after(int32_t state, uint32_t t) {
+    static int32_t state_after(int32_t state, uint32_t t) {
         timeline_state = state;
-        music_clock_ms = fake_time = t;
-        timeline_step();
+        music_clock_ms = test_clock_ms = t;
+        EXPECT_EQ(timeline_step(), t);  // the clock read at the end of the frame
         return timeline_state;
+    }
+    // The first frame that reads ms, as the frame command draws it.
+    static Picture first(uint32_t ms) {
+        frame_render(ms);
+        return read_frame();
+    }
+    // What the demo shows for the rest of that block step, once the one-frame states have passed.
+    static Picture settled(uint32_t ms) {
+        frame_render(ms);
+        frame_settle(ms);
+        return read_frame();
     }
 };
 
-TEST_F(Timeline, StartUpStatesLastOneFrameEachThenWaitForTheFirstNonZeroClock) {
-    EXPECT_EQ(state_after(-3, 0), -2);
-    timeline_step();
-    EXPECT_EQ(timeline_state, -1);
-    EXPECT_EQ(path_len, 4096);
-    for (int frame = 0; frame < 10; ++frame) timeline_step();
-    EXPECT_EQ(timeline_state, -1);
-    EXPECT_EQ(timeline_music_clock(), 0u);  // without a song the real clock stays 0 as well
-    fake_time = 1;
-    EXPECT_EQ(timeline_step(), 1u);  // this frame still sees the 0 read at the end of the last
-    EXPECT_TRUE(timeline_state == -1 && music_clock_ms == 1);
-    timeline_step();
-    EXPECT_EQ(timeline_state, 0);
-    EXPECT_EQ(close_requests, 0);
-}
-
-TEST_F(Timeline, EachTimedStateLeavesExactlyAtItsThresholdWithoutRunningTheNext) {
+// Timed states stay at their last time and leave at the next, or at any later one (unsigned),
+// without running the next state; the fog states last one frame.
+TEST_F(Timeline, EachStateLeavesExactlyAtItsThresholdWithoutRunningTheNext) {
     const std::pair<int32_t, uint32_t> last_stay[] = {
         {-1, 0}, {0, 45000}, {1, 74999}, {2, 89999}, {4, 106999}, {6, 118999}, {8, 143499}, {10, 156999}};
     for (const auto& [state, stays_at] : last_stay) {
@@ -69,47 +56,174 @@ TEST_F(Timeline, EachTimedStateLeavesExactlyAtItsThresholdWithoutRunningTheNext)
         EXPECT_EQ(state_after(state, 0xFFFFFFFFu), state + 1);
         EXPECT_FALSE(glIsEnabled(GL_FOG));  // fog states 3 and 7 wait for their own frame
     }
-}
-
-TEST_F(Timeline, FogStatesLastOneFrameAndSwitchTheFog) {
     for (const auto& [state, fog] : {std::pair{3, true}, {5, false}, {7, true}, {9, false}}) {
-        SCOPED_TRACE(state);
         EXPECT_EQ(state_after(state, 0), state + 1);
-        EXPECT_EQ(glIsEnabled(GL_FOG) == GL_TRUE, fog);
+        EXPECT_EQ(glIsEnabled(GL_FOG) == GL_TRUE, fog) << state;
     }
 }
 
-TEST_F(Timeline, EveryStateLeavesTheMatrixStackAsItFoundIt) {
+// Every state leaves the matrix stack as it found it; the final state stays and sends close every
+// frame, and states outside the table do nothing.
+TEST_F(Timeline, EveryStateKeepsTheMatrixStackAndTheFinalOneSendsCloseEveryFrame) {
+    GLint before = 0, after = 0;
+    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &before);
     for (int32_t state = -3; state <= 11; ++state) {
-        SCOPED_TRACE(state);
-        GLint before = 0, after = 0;
-        glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &before);
         state_after(state, 60000);
         glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &after);
-        EXPECT_EQ(after, before);
+        EXPECT_EQ(after, before) << state;
     }
-}
-
-TEST_F(Timeline, FinalStateSendsCloseEveryFrameAndStatesOutsideTheTableDoNothing) {
-    EXPECT_EQ(state_after(11, 157000), 11);
-    for (int frame = 0; frame < 4; ++frame) timeline_step();
-    EXPECT_EQ(timeline_state, 11);
-    EXPECT_EQ(close_requests, 5);
+    for (int frame = 0; frame < 5; ++frame) EXPECT_EQ(state_after(11, 157000), 11);
     for (int32_t state : {-4, 12}) EXPECT_EQ(state_after(state, 200000), state);
-    EXPECT_EQ(close_requests, 5);
+    EXPECT_EQ(close_requests, 6);
 }
 
 TEST_F(Timeline, TextIsDrawnUnlitAndLeavesColourAndLightingAsTheyWere) {
-    const float position[3] = {-0.9f, -0.3f, 0.0f}, white[4] = {1, 1, 1, 1};
-    glClear(GL_COLOR_BUFFER_BIT);
-    glEnable(GL_LIGHTING);  // with no light enabled, lit text would come out black
+    const float position[3] = {-0.2f, 0.0f, 0.0f}, colour[4] = {1, 1, 1, 1};
+    glDisable(GL_LIGHT0);  // lit by no light, text would come out black
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glColor4f(0.25f, 0.5f, 0.75f, 1.0f);
-    text_draw("Loading...", position, white);
-    EXPECT_GT(white_pixels(0, 0, 64, 64), 20);
-    GLfloat colour[4] = {};
-    glGetFloatv(GL_CURRENT_COLOR, colour);
-    EXPECT_TRUE(glIsEnabled(GL_LIGHTING) && colour[0] == 0.25f && colour[2] == 0.75f);
+    text_draw("Loading...", position, colour);
+    EXPECT_GT(region(read_frame(), white).count, 100);
+    GLfloat current[4] = {};
+    glGetFloatv(GL_CURRENT_COLOR, current);
+    EXPECT_TRUE(glIsEnabled(GL_LIGHTING) && current[0] == 0.25f && current[2] == 0.75f);
     glDisable(GL_LIGHTING);
-    text_draw("x", position, white);
+    text_draw("x", position, colour);
     EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
+}
+
+TEST_F(Timeline, AStatesLastFrameIsTheClearedScreenAfterABlockStepOfItsScene) {
+    for (uint32_t end : {75000u, 90000u, 107000u, 143500u, 157000u}) {
+        SCOPED_TRACE(end);
+        EXPECT_GT(region(first(end - 20), lit).count, 1000);
+        EXPECT_EQ(region(first(end), lit).count, 0);
+    }
+    EXPECT_EQ(close_requests, 0);
+    frame_render(157020);  // the window closed at 157000
+    EXPECT_GT(close_requests, 0);
+}
+
+TEST_F(Timeline, SettlingOnceABlockStepBackDrawsWhatWalkingEveryBlockStepDraws) {
+    for (uint32_t ms : {45020u, 90020u, 107020u, 119020u, 143520u}) {
+        SCOPED_TRACE(ms);
+        frame_render(ms - 100);
+        for (uint32_t t = ms - 100; t < ms; t += 20) frame_settle(t);
+        frame_draw(ms);
+        const int32_t walked_state = timeline_state;
+        const bool walked_fog = glIsEnabled(GL_FOG);
+        const Picture walked = read_frame();
+        EXPECT_TRUE(first(ms) == walked);
+        EXPECT_TRUE(timeline_state == walked_state && glIsEnabled(GL_FOG) == walked_fog);
+    }
+}
+
+TEST_F(Timeline, TheFirstTitleAppearsAt5500WithItsTextAtTheProjectedRasterPosition) {
+    EXPECT_EQ(region(first(5499), lit).count, 0);
+    const Region text = region(first(5500), white);
+    EXPECT_NEAR(text.left, project(-15, -15, 0).x, 3.0);
+    EXPECT_NEAR(text.bottom, project(-15, -15, 0).y, 4.0);  // the baseline, give or take a descender
+}
+
+TEST_F(Timeline, PaletteAHasNoGreenAndPaletteBNoBlue) {
+    const std::pair<uint32_t, int> dark_channel[] = {
+        {20000, 1}, {35000, 1}, {64000, 2}, {70000, 2}, {82500, 1}, {150000, 1}};
+    for (const auto& [ms, dark] : dark_channel) {
+        const Picture picture = first(ms);
+        for (int channel = 0; channel < 3; ++channel) {
+            const int above = channel == dark ? 0 : 128;
+            const int pixels = region(picture, [&](const uint8_t* p) { return p[channel] > above; }).count;
+            EXPECT_EQ(pixels > 0, channel != dark) << ms << " ms, channel " << channel;
+        }
+    }
+}
+
+TEST_F(Timeline, BandCubesFadeTowardTheFogColourWithTheirDistance) {
+    const Picture fogged = first(98500);
+    std::vector<float> depth(size_t{W} * H);
+    glReadPixels(0, 0, W, H, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
+    glDisable(GL_FOG);
+    frame_draw(98500);
+    const Picture clear = read_frame();
+    int checked = 0, far = 0;
+    for (size_t i = 0; i < clear.size(); ++i) {
+        const size_t x = i / 3 % W, y = H - 1 - i / 3 / W;  // depth rows start at the bottom
+        const double distance = 2000.0 / (1001.0 - (2.0 * depth[y * W + x] - 1.0) * 999.0);  // near 1, far 1000
+        if (clear[i] < 32) continue;
+        const double kept = std::exp(-0.03 * distance);
+        ASSERT_NEAR(fogged[i], kept * clear[i] + (1.0 - kept) * 0.01 * 255.0, 2.0 + 0.03 * clear[i]) << distance;
+        ++checked;
+        far += distance > 100.0;
+    }
+    EXPECT_TRUE(checked > 100000 && far > 1000) << checked << " values, " << far << " far";
+}
+
+TEST_F(Timeline, TheTrailGrowsFromPointZeroAndPilesUpAtTheOriginPastThePath) {
+    EXPECT_EQ(region(settled(107000), lit).count, 0);
+    const Region cube = region(settled(107001), lit);
+    EXPECT_NEAR((cube.left + cube.right) / 2.0, project(-30, -10, -2).x, 2.0);
+    EXPECT_NEAR((cube.top + cube.bottom) / 2.0, project(-30, -10, -2).y, 2.0);
+    EXPECT_LT(cube.right - cube.left, 14);  // one cube of edge 1, about 8 pixels at this distance
+    const Spot origin = project(0, 0, -2);
+    const size_t at_origin = (size_t(origin.y) * W + size_t(origin.x)) * 3;
+    EXPECT_FALSE(lit(&settled(111096)[at_origin]));
+    EXPECT_TRUE(lit(&settled(111097)[at_origin]));
+    frame_draw(106980);  // a stale clock from before the trail: no cube, and no read past the path
+    EXPECT_TRUE(region(read_frame(), lit).count == 0 && timeline_state == 6);
+}
+
+TEST_F(Timeline, GreetingsEnterAtTheRightAndTheLastPiecesFadeOutBy118700) {
+    const Region line = region(settled(108000), white);
+    EXPECT_NEAR(line.left, project(70.0 - 30.0, -37, 0).x, 3.0);
+    EXPECT_NEAR(line.bottom, project(0, -37, 0).y, 4.0);
+    for (const auto& [ms, level] : {std::pair{118200u, 255}, {118450u, 128}, {118700u, 0}}) {
+        const Picture picture = settled(ms);
+        int brightest = 0;  // of the grey (text) pixels: the cubes have no green
+        for (size_t i = 0; i < picture.size(); i += 3) {
+            if (picture[i] == picture[i + 1] && picture[i] == picture[i + 2]) brightest = std::max<int>(brightest, picture[i]);
+        }
+        EXPECT_NEAR(brightest, level, 1) << ms;
+    }
+}
+
+class Path : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::fill(path_points, path_points + PATH_CAPACITY, 0.0f);
+        path_len = 0;
+    }
+    static void build() { path_build(0, -30.0f, -10.0f, 50.0f, 0.0f, 0.0f); }
+    static std::pair<float, float> point(int k) { return {path_points[2 * k], path_points[2 * k + 1]}; }
+};
+
+// Every single-precision step shows in the bits (and so in the curve's bounds, x from about
+// -58.127 to 62.501, y from -24.830 to 47.059): FNV-1a over the 4096 floats, little-endian.
+TEST_F(Path, DemoPathIs2048PointsInDepthFirstOrder) {
+    build();
+    ASSERT_EQ(path_len, 4096);
+    EXPECT_EQ(std::count(path_points + path_len, path_points + PATH_CAPACITY, 0.0f), PATH_CAPACITY - 4096);
+    EXPECT_EQ(point(0), std::pair(-30.0f, -10.0f));
+    EXPECT_EQ(point(1024), std::pair(50.0f, 0.0f));             // the backwards half starts at the far end...
+    EXPECT_TRUE(point(1) == point(3) && point(1) != point(2));  // ...and leads back to the bend
+    uint32_t hash = 2166136261u;
+    for (int i = 0; i < 4096; ++i) {
+        const uint32_t bits = std::bit_cast<uint32_t>(path_points[i]);
+        for (int byte = 0; byte < 4; ++byte) hash = (hash ^ ((bits >> (8 * byte)) & 0xFF)) * 16777619u;
+    }
+    EXPECT_EQ(hash, 0xE17FA6CFu);
+}
+
+TEST_F(Path, SplitBendsTheMidpointByHalfTheLengthAlongAnglePlus90Degrees) {
+    // (0,0)-(2,0) at angle 0 bends at (1,1); the backwards half leads from (2,0) back to it.
+    path_build(9, 0.0f, 0.0f, 2.0f, 0.0f, 0.0f);
+    ASSERT_EQ(path_len, 8);
+    const float expected[8] = {0, 0, 1, 1, 2, 0, 1, 1};
+    EXPECT_TRUE(std::equal(expected, expected + 8, path_points));
+}
+
+TEST_F(Path, FurtherBuildsAppendUntilTheArrayIsFullThenDropPoints) {
+    for (int builds = 1; builds <= 9; ++builds) {
+        build();
+        EXPECT_EQ(path_len, std::min(builds * 4096, PATH_CAPACITY));
+    }
+    EXPECT_EQ(point(2048), point(0));  // the second build starts behind the first
 }

@@ -3,20 +3,18 @@
 BUILD=$1
 E2E_TMP=$(mktemp -d)
 TITLE="KOLMIRAS Quadrise-Trackmo"
+DEMO=$BUILD/quadrise
 DEMO_PID=
 XVFB_PID=
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 # Sound plays in real time into nothing, unless a script picks another driver.
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
-DEMO=$BUILD/quadrise
 trap 'kill $DEMO_PID $XVFB_PID 2>/dev/null; wait; rm -rf "$E2E_TMP"' EXIT
 
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
+fail() { echo "FAIL: $*" >&2; exit 1; }
 
-# start_x SCREEN: a new Xvfb (ending the last) of that size, on a display it picks, as DISPLAY.
+# start_x SCREEN: a new Xvfb (ending the last) of that size, on a display it picks, as DISPLAY,
+# with the window decoration hint a desktop defines.
 start_x() {
     [ -n "$XVFB_PID" ] && kill "$XVFB_PID" && wait "$XVFB_PID" 2>/dev/null
     rm -f "$E2E_TMP/display"
@@ -25,20 +23,13 @@ start_x() {
     for _ in $(seq 100); do [ -s "$E2E_TMP/display" ] && break; sleep 0.05; done
     export DISPLAY=":$(head -n1 "$E2E_TMP/display")"
     [ "$DISPLAY" != : ] || fail "Xvfb did not start: $(cat "$E2E_TMP/xvfb.log")"
+    xprop -root -f _MOTIF_WM_HINTS 32c -set _MOTIF_WM_HINTS 0
 }
 
-# launch_demo: $DEMO (the demo, or a test build of it) on the current display, its output in
-# $E2E_TMP/out and err.
-launch_demo() {
-    "$DEMO" >"$E2E_TMP/out" 2>"$E2E_TMP/err" &
-    DEMO_PID=$!
-}
+# launch_demo: $DEMO (the demo, or a test build of it) on DISPLAY, its output in $E2E_TMP/out, err.
+launch_demo() { "$DEMO" >"$E2E_TMP/out" 2>"$E2E_TMP/err" & DEMO_PID=$!; }
 
-# start_demo SCREEN: the demo on a new Xvfb of that size.
-start_demo() {
-    start_x "$1"
-    launch_demo
-}
+start_demo() { start_x "$1" && launch_demo; }
 
 # find_window TITLE [GEOMETRY]: a viewable window so titled (and placed: '1024x768\+0\+0'), in 10 s.
 find_window() {
@@ -50,14 +41,19 @@ find_window() {
     return 1
 }
 
-press() {
-    xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"
-    xdotool key --window "$1" "$2"
+press() { xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"; xdotool key --window "$1" "$2"; }
+
+# start_windowed [DRIVER]: the demo (with that audio driver) on a 1280x1024 screen, the full-screen
+# question answered No; its 1024x768 window at (0, 0) as WINDOW.
+start_windowed() {
+    export SDL_AUDIODRIVER=${1:-$SDL_AUDIODRIVER}
+    start_demo 1280x1024x24
+    box=$(find_window "$TITLE") || fail "no full-screen question"
+    press "$box" Escape
+    WINDOW=$(find_window "$TITLE" '1024x768\+0\+0') || fail "no 1024x768 window at (0, 0)"
 }
 
-demo_running() {
-    ps -o stat= -p "$DEMO_PID" | grep -q '^[^Z]'
-}
+demo_running() { ps -o stat= -p "$DEMO_PID" | grep -q '^[^Z]'; }
 
 # exits_cleanly SECONDS WHAT: the demo ends within SECONDS of WHAT, with exit code 0.
 exits_cleanly() {
@@ -66,8 +62,20 @@ exits_cleanly() {
         [ "$(date +%s%N)" -lt "$deadline" ] || fail "the program still runs $1 s after $2"
         sleep 0.02
     done
-    wait "$DEMO_PID"
-    local code=$?
+    wait "$DEMO_PID" || fail "exit code $? after $2: $(cat "$E2E_TMP/err")"
     DEMO_PID=
-    [ "$code" = 0 ] || fail "exit code $code after $2: $(cat "$E2E_TMP/err")"
+}
+
+black_screen() { [ "$(import -window root -crop 1024x768+0+0 png:- | convert - -format '%[fx:maxima]' info:)" = 0 ]; }
+
+# first_sound FILE: the offset of its first byte that is not 0.
+first_sound() { cmp "$1" /dev/zero 2>/dev/null | awk '{ print $5 + 0 }'; }
+
+# expect CODE MESSAGE ARGS...: quadrise-render ARGS exits with CODE, saying MESSAGE in one line on
+# standard error.
+expect() {
+    "$BUILD/quadrise-render" "${@:3}" >"$E2E_TMP/out" 2>"$E2E_TMP/err"
+    local got=$?
+    [ "$got" = "$1" ] && [ "$(wc -l <"$E2E_TMP/err")" = 1 ] && grep -q -- "$2" "$E2E_TMP/err" ||
+        fail "${*:3}: exit $got, wanted $1 and '$2' in one line: $(cat "$E2E_TMP/err")"
 }

@@ -1,0 +1,43 @@
+# The whole show as a person watches it: "No" to the question, then the demo runs by itself. At a
+# moment well inside each scene the screen shows what quadrise-render frame draws for the music
+# time then; the device gets the soundtrack's offline render byte for byte; and the program ends
+# by itself, with exit code 0, once the music clock has reached 157 s.
+# SDL's disk driver stands in for the dummy one: the same real-time null device, but it records,
+# and what the device has taken gives the true music time (wall-clock estimates drift by seconds).
+source "$(dirname "$0")/lib/common.sh"
+block=3536  # bytes of one 884-frame block; the device holds at most 2048 bytes more than it wrote
+clock=$E2E_TMP/clock
+"$BUILD/show-clock" >"$clock" || fail "show-clock failed"  # line b + 1: the clock while block b plays
+"$BUILD/quadrise-render" soundtrack -o "$E2E_TMP/render.wav" >/dev/null || fail "rendering the soundtrack failed"
+sox "$E2E_TMP/render.wav" -t s16 "$E2E_TMP/render.raw"
+export SDL_DISKAUDIOFILE=$E2E_TMP/heard.raw
+heard() { stat -c %s "$SDL_DISKAUDIOFILE" 2>/dev/null || echo 0; }
+start_windowed disk
+for moment in title:9000 palette_a:50000 palette_b:65000 tilted:82500 bands:98500 trail:113000 \
+    far_bands:131000 spinning:150000; do
+    name=${moment%:*}
+    due=$(awk -v ms="${moment#*:}" -v block=$block '$1 >= ms { print NR * block; exit }' "$clock")
+    until [ "$(heard)" -ge "$due" ]; do demo_running || fail "the program ended before $name"; sleep 0.05; done
+    kill -STOP "$DEMO_PID"  # stopped, it can neither draw nor take sound while its screen is read
+    import -window root -crop 1024x768+0+0 "$E2E_TMP/screen.png"
+    bytes=$(heard)
+    kill -CONT "$DEMO_PID"
+    lead=${lead:-$(($(first_sound "$SDL_DISKAUDIOFILE") - $(first_sound "$E2E_TMP/render.raw")))}
+    # The screen shows a frame drawn with the clock read a frame or two before the stop.
+    playing=$(((bytes - lead + 2048) / block))
+    for ((b = playing; ; b--)); do
+        [ $b -ge $((playing - 100)) ] || fail "$name: no frame of the clock up to 100 blocks (2 s) back is on the screen"
+        "$BUILD/quadrise-render" frame "$(sed -n "$((b + 1))p" "$clock")" -o "$E2E_TMP/frame.png" >/dev/null
+        [ "$(compare -metric AE "$E2E_TMP/frame.png" "$E2E_TMP/screen.png" null: 2>&1)" -lt 800 ] && break
+    done
+done
+exits_cleanly 30 "the last moment"
+played=$(($(heard) - lead))
+blocks=$(wc -l <"$clock")
+[ $((lead % 4)) = 0 ] && [ $lead -ge 0 ] || fail "the sound starts at an odd place ($lead)"
+cmp -n $((played < blocks * block ? played : blocks * block)) -i $lead:0 "$SDL_DISKAUDIOFILE" "$E2E_TMP/render.raw" ||
+    fail "the device got other sound than the render"
+# The last block is the first whose clock reads 157 s: the program ends while or soon after it plays.
+[ $((played + 2048)) -ge $(((blocks - 1) * block)) ] && [ $played -le $(((blocks + 100) * block)) ] ||
+    fail "the program ended after $((played / block)) blocks of sound; the clock reaches 157 s in block $blocks"
+echo PASS
