@@ -28,12 +28,16 @@ std::vector<int32_t> block_end_times(Song* song, int blocks) {
     return times;
 }
 
-TEST_F(MusicOutput, ClockIsTheFirstBlocksStampRightAfterPlayAndZeroWithoutPlayback) {
-    const int32_t first_block_end = block_end_times(song, 1)[0];
-    EXPECT_TRUE(first_block_end > 0 && music_time_ms(song) == 0 && !music_play(nullptr));
+// Right after play the clock reads the first block's stamp, unless this thread stalled long enough
+// for the device to take a few more blocks (up to ten are allowed for a loaded machine).
+TEST_F(MusicOutput, ClockStartsAtTheFirstBlocksStampRightAfterPlayAndIsZeroWithoutPlayback) {
+    const std::vector<int32_t> end_time = block_end_times(song, 10);
+    EXPECT_TRUE(end_time[0] > 0 && music_time_ms(song) == 0 && !music_play(nullptr));
     for (int play = 0; play < 2; ++play) {  // playing again starts from the beginning
         ASSERT_TRUE(music_play(song));
-        EXPECT_TRUE(music_time_ms(song) == first_block_end && music_time_ms(nullptr) == 0);
+        const int32_t clock = music_time_ms(song);
+        EXPECT_TRUE(clock >= end_time[0] && clock <= end_time[9]) << clock;
+        EXPECT_EQ(music_time_ms(nullptr), 0);
     }
     EXPECT_TRUE(!music_stop(nullptr) && playing_song == song);  // a null Song stops nothing
     EXPECT_TRUE(music_free(load_module(xm_basic_module(2))));  // nor does freeing another Song
