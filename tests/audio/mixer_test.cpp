@@ -1,6 +1,7 @@
 // The mixer on hand-built voices: loop boundaries, stops, ramps and the PCM conversion.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -59,13 +60,13 @@ protected:
     }
 };
 
+// At step 1 a forward loop 100..150 plays frames 0..149, then 100 on; a step longer than the loop,
+// forward or ping-pong, keeps the position between the loop ends.
 TEST_F(MixerTest, ForwardLoopWrapsToLoopStartAndALongStepStaysInside) {
     TestSample s(200, LOOP_FORWARD, 100, 50);
-    Voice& v = steady_voice(&s.header, 255, ONE);
-    EXPECT_NEAR(mix_left(150)[149], 1490.0f * UNIT_GAIN, 0.01f);
-    EXPECT_EQ((std::vector<int64_t>{v.pos, v.pos_frac}), (std::vector<int64_t>{100, 0}));  // the loop start again
-    const std::vector<float> after = mix_left(10);
-    for (int k = 0; k < 10; ++k) EXPECT_NEAR(after[k], (1000 + 10 * k) * UNIT_GAIN, 0.01f);
+    steady_voice(&s.header, 255, ONE);
+    const std::vector<float> left = mix_left(160);
+    for (int k = 140; k < 160; ++k) ASSERT_NEAR(left[k], float(10 * (k < 150 ? k : k - 50)) * UNIT_GAIN, 0.01f) << k;
     struct Case { uint8_t type; uint32_t start, length; uint64_t step; int lowest, highest; };
     for (Case c : {Case{LOOP_FORWARD, 40, 3, 37 * ONE + 0x12345678, 40, 42}, Case{LOOP_PINGPONG, 30, 2, 7 * ONE + 0x9000000, 29, 31}}) {
         TestSample t(64, c.type, c.start, c.length);
@@ -120,20 +121,17 @@ TEST_F(MixerTest, NonLoopedVoiceStopsAfterTheLastFrameBeforeItsEnd) {
     }
 }
 
+// A trigger ramps up from silence over 128 frames, across a loop wrap and two calls; a drop to 0
+// fades out the same way while the voice runs on. Twins above 63 are not mixed, and no frames mix
+// nothing.
 TEST_F(MixerTest, LevelChangesRampOver128FramesWithoutAClickAcrossLoopsAndCalls) {
     TestSample s(90, LOOP_FORWARD, 10, 37, true);
     Voice& v = steady_voice(&s.header, 255, ONE);
-    v.cur_left = v.cur_right = 0;  // a trigger starts from silence
+    v.cur_left = v.cur_right = 0;
     std::vector<float> rise = mix_left(50), rest = mix_left(250);
     rise.insert(rise.end(), rest.begin(), rest.end());
-    EXPECT_EQ(rise[0], 0.0f);
-    for (int k = 1; k < 300; ++k)
-        ASSERT_TRUE(rise[k] >= rise[k - 1] && rise[k] - rise[k - 1] <= 10000.0f / 128.0f + 0.1f) << "frame " << k;
-    EXPECT_NEAR(rise[127], 10000.0f * 127.0f / 128.0f, 0.5f);
-    EXPECT_NEAR(rise[128], 10000.0f, 0.5f);
+    for (int k = 0; k < 300; ++k) ASSERT_NEAR(rise[k], 10000.0f * float(std::min(k, 128)) / 128.0f, 0.5f) << k;
     EXPECT_EQ(v.cur_left, 255 * 256);
-    // A drop to 0 fades out the same way, and the voice keeps running; twins above 63 are not
-    // mixed, and no frames mix nothing.
     steady_voice(&s.header, 255, ONE).level_left = 0;
     voices[64] = v;
     float none[2] = {1.0f, 1.0f};
@@ -141,9 +139,7 @@ TEST_F(MixerTest, LevelChangesRampOver128FramesWithoutAClickAcrossLoopsAndCalls)
     mix_voices(none, -5);
     const std::vector<float> fall = mix_left(200);
     EXPECT_EQ(none[0], 1.0f);
-    EXPECT_NEAR(fall[0], 10000.0f, 0.5f);
-    EXPECT_NEAR(fall[64], 5000.0f, 0.5f);
-    EXPECT_EQ(std::vector<float>(fall.begin() + 128, fall.end()), std::vector<float>(72, 0.0f));
+    for (int k = 0; k < 200; ++k) ASSERT_NEAR(fall[k], 10000.0f * float(std::max(128 - k, 0)) / 128.0f, 0.5f) << k;
     EXPECT_EQ((std::vector<int>{v.pos, voices[64].pos}), (std::vector<int>{15, 0}));  // 10 + (200 - 47) % 37
 }
 

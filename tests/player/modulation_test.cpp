@@ -25,65 +25,54 @@ struct EnvelopeFixture {
         channel.venv_out = 64;
     }
 
-    // The outputs of the next ticks; every tick sets the volume flag.
-    Outputs steps(int count) {
-        Outputs outputs;
+    // Appends the outputs of the next ticks; every tick sets the volume flag.
+    void steps(int count, Outputs& outputs) {
         for (; count > 0; --count) {
             channel.flags = 0;
             envelope_step(&channel, volume_envelope(&instrument), volume_envelope_state(&channel), UPDATE_VOLUME);
             EXPECT_EQ(channel.flags, UPDATE_VOLUME);
             outputs.push_back(channel.venv_out);
         }
-        return outputs;
     }
 };
 
-TEST(Envelope, FallingSegmentStepsInSixteenSixteenAndStopsAtTheLastPoint) {
-    EnvelopeFixture env({{0, 64}, {10, 0}}, 1);
-    EXPECT_EQ(env.steps(2), (Outputs{64, 57}));
-    EXPECT_EQ((std::array{env.channel.venv_slope, env.channel.venv_value}), (std::array{-419430, 3774874}));
-    env.steps(8);
-    EXPECT_EQ(env.channel.venv_done, 0);
-    EXPECT_EQ(env.steps(1), Outputs{0});
-    EXPECT_EQ((std::array<int, 2>{env.channel.venv_done, env.channel.venv_tick}), (std::array{1, 10}));
-}
-
-// A loop that ends at the last point repeats instead of finishing.
-TEST(Envelope, LoopsWithoutSustainRepeatForever) {
-    EnvelopeFixture inner({{0, 0}, {4, 64}, {8, 32}}, 1 | 4, 1, 2);
-    EnvelopeFixture to_last({{0, 64}, {2, 0}}, 1 | 4, 0, 1);
-    EXPECT_EQ(inner.steps(12), (Outputs{0, 16, 32, 48, 64, 56, 48, 40, 64, 56, 48, 40}));
-    EXPECT_EQ(to_last.steps(6), (Outputs{64, 32, 64, 32, 64, 32}));
-    inner.steps(200);
-    to_last.steps(200);
-    EXPECT_EQ(inner.channel.venv_done, 0);
-    EXPECT_EQ(to_last.channel.venv_done, 0);
+// The output after Lxx to tick `jump` (none when -1), then at each tick, and whether the envelope
+// has finished after them.
+TEST(Envelope, OutputsTickByTickAfterAnyJump) {
+    const struct { const char* what; std::vector<EnvelopePoint> points; uint8_t type, loop_start, loop_end;
+                   int jump; Outputs expected; uint8_t done; } cases[] = {
+        {"a falling segment, stopping at the last point", {{0, 64}, {10, 0}}, 1, 0, 0, -1,
+         {64, 57, 51, 44, 38, 32, 25, 19, 12, 6, 0, 0}, 1},
+        {"a loop inside", {{0, 0}, {4, 64}, {8, 32}}, 1 | 4, 1, 2, -1, {0, 16, 32, 48, 64, 56, 48, 40, 64, 56, 48, 40}, 0},
+        {"a loop ending at the last point repeats", {{0, 64}, {2, 0}}, 1 | 4, 0, 1, -1, {64, 32, 64, 32, 64, 32}, 0},
+        {"L05 inside a segment", {{0, 64}, {10, 0}, {20, 48}}, 1, 0, 0, 5, {32, 25, 19, 12, 6, 0, 0, 4, 9}, 0},
+        {"L beyond the last point finishes", {{0, 64}, {10, 0}, {20, 48}}, 1, 0, 0, 200, {48}, 1},
+        // Extrapolating the first segment backwards would start below 0 and rise past 64.
+        {"L before the first point holds it until the envelope reaches it", {{10, 0}, {20, 64}}, 1, 0, 0, 0,
+         {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 6, 12, 19, 25, 31, 38, 44, 51, 57, 64}, 1},
+    };
+    for (const auto& c : cases) {
+        EnvelopeFixture env(c.points, c.type, c.loop_start, c.loop_end);
+        Outputs seen;
+        if (c.jump >= 0) {
+            envelope_jump(&env.channel, &env.instrument, c.jump);
+            seen.push_back(env.channel.venv_out);
+        }
+        env.steps(int(c.expected.size() - seen.size()), seen);
+        EXPECT_EQ(seen, c.expected) << c.what;
+        EXPECT_EQ(env.channel.venv_done, c.done) << c.what;
+    }
 }
 
 // Points out of order, too many points and huge values stay within 0..64.
 TEST(Envelope, MalformedPointsStayWithinRange) {
     EnvelopeFixture backwards({{0, 64}, {10, 0}, {5, 32}}, 1), oversized({{0, 65535}, {3, 65535}}, 1);
     oversized.instrument.vol_point_count = 200;
-    for (EnvelopeFixture* env : {&backwards, &oversized})
-        for (int32_t out : env->steps(100)) ASSERT_TRUE(out >= 0 && out <= 64) << out;
-}
-
-TEST(EnvelopeJump, LandsInsideASegmentOrFinishesBeyondTheLastPoint) {
-    EnvelopeFixture env({{0, 64}, {10, 0}, {20, 48}}, 1);
-    envelope_jump(&env.channel, &env.instrument, 5);
-    EXPECT_EQ((std::array{env.channel.venv_index, env.channel.venv_tick, env.channel.venv_out, env.channel.venv_value}),
-              (std::array{1, 5, 32, 64 * 65536 - 5 * 419430}));
-    EXPECT_EQ(env.steps(1), Outputs{25});
-    envelope_jump(&env.channel, &env.instrument, 200);
-    EXPECT_EQ((std::array<int, 2>{env.channel.venv_out, env.channel.venv_done}), (std::array{48, 1}));
-}
-
-// Extrapolating the first segment backwards would start below 0 and, tick by tick, rise past 64.
-TEST(EnvelopeJump, BeforeTheFirstPointHoldsItUntilTheEnvelopeReachesIt) {
-    EnvelopeFixture env({{10, 0}, {20, 64}}, 1);
-    envelope_jump(&env.channel, &env.instrument, 0);
-    EXPECT_EQ(env.channel.venv_out, 0);
-    EXPECT_EQ(env.steps(21), (Outputs{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 6, 12, 19, 25, 31, 38, 44, 51, 57, 64}));
+    for (EnvelopeFixture* env : {&backwards, &oversized}) {
+        Outputs outputs;
+        env->steps(100, outputs);
+        for (int32_t out : outputs) ASSERT_TRUE(out >= 0 && out <= 64) << out;
+    }
 }
 
 TEST(Vibrato, WaveformsGiveTheWorkedDeltasAndThePositionWraps) {
