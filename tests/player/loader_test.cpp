@@ -77,6 +77,8 @@ TEST_F(Loader, InstrumentsLoadWithEnvelopesTamedAndFadeoutDoubled) {
     XmModule m = xm_basic_module(2);
     XmInstrument& first = m.instruments[0];
     first.volume_envelope = {{{0, 64}, {10, 32}, {20, 0}}, 7, 1, 0, 2, {}}, first.fadeout = 32767;
+    first.vibrato_type = 2, first.vibrato_sweep = 3, first.vibrato_depth = 4, first.vibrato_rate = 5;
+    first.samples[0].finetune = -3;
     XmInstrument clipped = first, beyond = first;
     clipped.volume_envelope = {{{0, 64}, {4, 0}}, 7, 5, 0, 1, 13};  // 13 points, sustain at 5
     clipped.panning_envelope = {{{0, 32}}, 5, 0, 0, 0, {}};         // one point
@@ -84,8 +86,10 @@ TEST_F(Loader, InstrumentsLoadWithEnvelopesTamedAndFadeoutDoubled) {
     m.instruments.insert(m.instruments.end(), {XmInstrument{}, clipped, beyond});
     ASSERT_TRUE(load(m)) << music_load_error();
     const Instrument* i = song->instruments;
-    EXPECT_EQ((std::array<int, 5>{i[0].vol_env[1].x, i[0].vol_env[1].y, i[0].vol_type, i[0].vol_loop_end, i[0].fadeout}),
-              (std::array{10, 32, 7, 2, 65534}));
+    EXPECT_EQ((std::vector<int>{i[0].vol_env[1].x, i[0].vol_env[1].y, i[0].vol_type, i[0].vol_loop_end, i[0].fadeout,
+                                i[0].vibrato_type, i[0].vibrato_sweep, i[0].vibrato_depth, i[0].vibrato_rate,
+                                i[0].samples[0]->finetune}),
+              (std::vector<int>{10, 32, 7, 2, 65534, 2, 3, 4, 5, -3}));
     for (int j = 0; j < 16; ++j) EXPECT_EQ(i[1].samples[j], &dummy_sample);  // no samples
     // 13 points are clipped to 12, which hold sustain 5 and loop 0..1; one point is no envelope.
     EXPECT_EQ((std::array<int, 4>{i[2].vol_point_count, i[2].vol_type, i[2].vol_sustain, i[2].pan_type}),
