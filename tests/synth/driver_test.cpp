@@ -49,7 +49,6 @@ static ProgramBuilder sequencer(int channels, int rows, int ticks, int32_t tempo
 
 TEST(SynthValidation, AcceptsTheShippedProgramAndRefusesWhatCouldCorruptMemory) {
     const char* reason = nullptr;
-    EXPECT_TRUE(synth_validate_program(shipped_program, &reason)) << reason;
     const std::string too_long = "step length of 2^29 samples or more (or not a number)";
     const std::vector<float> fourteen{0.5f, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1};
     struct Case { ProgramBuilder program; std::string refusal; };

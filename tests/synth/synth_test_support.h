@@ -94,7 +94,6 @@ protected:
         return slot(1);
     }
     std::vector<double> slot(int s) const {
-        const double* data = synth_slot_samples(s);
-        return data == nullptr ? std::vector<double>() : std::vector<double>(data, data + synth_slot_length(s));
+        return std::vector<double>(synth_slot_samples(s), synth_slot_samples(s) + synth_slot_length(s));
     }
 };

@@ -22,19 +22,6 @@ TEST(Soundtrack, ModuleIsPinnedByteForByte) {
     EXPECT_EQ(hash, 15751553269560033481ull) << hash;
 }
 
-// As the loader reads it: every finetune (the pad's is odd) and no autovibrato anywhere.
-TEST(Soundtrack, LoadsWithItsFinetunesAndNoAutovibrato) {
-    Song* song = load_bytes(soundtrack_module());
-    ASSERT_NE(song, nullptr) << music_load_error();
-    std::vector<int> loaded;
-    for (const Instrument& ins : std::span(song->instruments, 6)) {
-        loaded.insert(loaded.end(), {ins.samples[0]->finetune,
-                                     ins.vibrato_type | ins.vibrato_sweep | ins.vibrato_depth | ins.vibrato_rate});
-    }
-    EXPECT_EQ(loaded, (std::vector<int>{-28, 0, -28, 0, 0, 0, 4, 0, -28, 0, 3, 0}));
-    music_free(song);
-}
-
 // A module cut short is refused and left as it was, even where the instruments before the cut
 // could have been stored. (The export of the whole module is checked end to end: it plays exactly
 // like the program.)
@@ -49,11 +36,18 @@ TEST(Soundtrack, ExportRefusesAModuleCutShort) {
     synth_slots_free();
 }
 
-// The clock a block renderer keeps: pieces end at every tick (848 frames at 130 BPM) and every
-// block (884 frames), and each adds its frames' milliseconds truncated to a whole number.
-TEST(Soundtrack, OrderStartsMatchACountOfTicksAndPieces) {
+// As the loader reads it: every finetune (the pad's is odd) and no autovibrato anywhere. And the
+// clock a block renderer keeps: pieces end at every tick (848 frames at 130 BPM) and every block
+// (884 frames), and each adds its frames' milliseconds truncated to a whole number.
+TEST(Soundtrack, LoadsWithItsFinetunesAndOrdersStartAtACountOfTicksAndPieces) {
     Song* song = load_bytes(soundtrack_module());
-    ASSERT_NE(song, nullptr);
+    ASSERT_NE(song, nullptr) << music_load_error();
+    std::vector<int> loaded;
+    for (const Instrument& ins : std::span(song->instruments, 6)) {
+        loaded.insert(loaded.end(), {ins.samples[0]->finetune,
+                                     ins.vibrato_type | ins.vibrato_sweep | ins.vibrato_depth | ins.vibrato_rate});
+    }
+    EXPECT_EQ(loaded, (std::vector<int>{-28, 0, -28, 0, 0, 0, 4, 0, -28, 0, 3, 0}));
     std::vector<OrderStart> starts = song_order_starts(song);
     ASSERT_EQ(starts.size(), 54u);
     int64_t tick_start = 0, frame = 0, clock = 0;
