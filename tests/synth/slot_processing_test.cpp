@@ -28,8 +28,8 @@ TEST_F(SlotProcessing, WholeSlotTransformsGiveTheirExactSamples) {
 }
 
 TEST_F(SlotProcessing, MixSumsScaledSlotsOverTheLongestAndSkipsZeroBytes) {
-    load_slot(1, constant_samples(4, 1.0));
-    load_slot(2, constant_samples(2, 2.0));
+    load_slot(1, std::vector<double>(4, 1.0));
+    load_slot(2, std::vector<double>(2, 2.0));
     // The float of a zero byte (99 here) is ignored; slot 2 contributes 0 past its end.
     render(ProgramBuilder().step(9, 3, {0.5f, 99, 0.25f, 0, 0, 0, 0, 0}, {1, 0, 2, 0, 0, 0, 0, 0}));
     EXPECT_EQ(slot(3), (std::vector<double>{1.0, 1.0, 0.5, 0.5}));
@@ -91,12 +91,12 @@ static double grain_envelope(double elapsed) {
 }
 
 TEST_F(SlotProcessing, GrainCloudSpawnsItsFirstGrainAtSampleZeroAndSoundsAtMostSix) {
-    const std::vector<double> out = run(grains(1000), constant_samples(1000, 1.0));
+    const std::vector<double> out = run(grains(1000), std::vector<double>(1000, 1.0));
     ASSERT_EQ(out.size(), 88u);
     // Mixed in its spawn sample at envelope 0; over after 44, and no second grain yet.
     for (int e = 0; e < 88; ++e) EXPECT_NEAR(out[e], e >= 1 && e <= 44 ? grain_envelope(e) : 0.0, 1e-12) << e;
     // A zero interval tries to spawn every sample; grains start at samples 0..5, then all are busy.
     double six_grains = 0.0;
     for (int e = 5; e <= 10; ++e) six_grains += grain_envelope(e);
-    EXPECT_NEAR(run(grains(0), constant_samples(1000, 1.0))[10], six_grains, 1e-12);
+    EXPECT_NEAR(run(grains(0), std::vector<double>(1000, 1.0))[10], six_grains, 1e-12);
 }

@@ -13,7 +13,6 @@ namespace {
 XmModule small_frame() {
     XmModule m = xm_basic_module(2);
     m.patterns = {xm_empty_pattern(m, 2), xm_empty_pattern(m, 2)};
-    m.orders.clear();
     return m;
 }
 
