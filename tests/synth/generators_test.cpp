@@ -15,8 +15,7 @@ TEST_F(Generators, ShapesAreIdentitiesAtOneHalfAndPowersAtTheirEndsAndPercussion
     b.step(0, 4, {0.01f, 1000, 0, 0, 0, 0, 0.5f, 0.9f, 0.1f, 0, 0, 0, 1, 1}, {1, 0, 0, 0});
     render(b);
     EXPECT_EQ(slot(4), std::vector<double>(440, 0.0));
-    const std::vector<double> identity = slot(1);
-    const std::vector<double> phases = note_phases(identity.size(), 440.0);
+    const std::vector<double> identity = slot(1), phases = note_phases(identity.size(), 440.0);
     for (size_t i = 0; i < identity.size(); i++) ASSERT_EQ(identity[i], std::sin((phases[i] + phases[i]) * PI)) << i;
     const std::vector<double> slow = slot(2), noise = slot(3);
     synth_srand(0);  // each step draws rand_range(-1, 1) from a freshly seeded sequence

@@ -1,5 +1,6 @@
 // The slot processing modules (opcodes 7, 8, 9, 15, 21, 22, 24, 27, 29, 90 and 92), each run
-// through the driver on slots seeded with known samples.
+// through the driver on slots seeded with known samples. The gain envelope (opcode 87, gain 10
+// under a flat envelope) shares their table of exact samples.
 #include "synth_test_support.h"
 
 using SlotProcessing = SynthSlots;
@@ -9,6 +10,7 @@ TEST_F(SlotProcessing, WholeSlotTransformsGiveTheirExactSamples) {
     const Case cases[] = {
         {"copy takes the source's length", ProgramBuilder().step(8, 1, {}, {2}), {9, 9, 9, 9}, {1, 2, 3}},
         {"reverse", ProgramBuilder().step(27, 1), {1, 2, 3}, {3, 2, 1}},
+        {"gain 10 clips", ProgramBuilder().step(87, 1, {2}, {0, 2}).curve({0, 1, 1, 1}), {0.5, -0.5, 0.05}, {1, -1, 0.5}},
         {"polarity invert does not clip", ProgramBuilder().step(90, 1), {1.5, -2, 0.25}, {-1.5, 2, -0.25}},
         {"normalise", ProgramBuilder().step(92, 1), {0.25, -0.5, 0.1}, {0.5, -1, 0.2}},
         {"normalise leaves silence", ProgramBuilder().step(92, 1), {0, 0, 0}, {0, 0, 0}},
