@@ -32,10 +32,9 @@ TEST(XmText, CellsBecomeTheModulesBytes) {
     ASSERT_TRUE(xm_text_read(VALID, &m, &error)) << error.line << ":" << error.column << " " << error.message;
     EXPECT_EQ(m.orders, (std::vector<uint8_t>{1, 0, 1}));
     const struct { int pattern, cell; NoteCell expected; } cases[] = {
-        {1, 0, {1, 1, 0x10, 1, 0x00}},  {1, 1, {96, 0, 0x6F, 2, 0xFF}},
-        {1, 2, {NOTE_KEY_OFF, 0, 0x71, 8, 0xFF}}, {1, 3, {50, 1, 0xC8, 25, 0x1F}},
-        {0, 0, {0, 0, 0xD3, 0, 0}},     {0, 1, {0, 0, 0xEF, 0, 0}},
-        {0, 2, {0, 0, 0x50, 0, 0}},     {0, 3, {0, 0, 0, 0, 0}},
+        {1, 0, {1, 1, 0x10, 1, 0x00}}, {1, 1, {96, 0, 0x6F, 2, 0xFF}}, {1, 2, {NOTE_KEY_OFF, 0, 0x71, 8, 0xFF}},
+        {1, 3, {50, 1, 0xC8, 25, 0x1F}}, {0, 0, {0, 0, 0xD3, 0, 0}}, {0, 1, {0, 0, 0xEF, 0, 0}},
+        {0, 2, {0, 0, 0x50, 0, 0}}, {0, 3, {0, 0, 0, 0, 0}},
     };
     for (const auto& c : cases) {
         const NoteCell& got = m.patterns[size_t(c.pattern)].cells[size_t(c.cell)];
