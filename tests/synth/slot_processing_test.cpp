@@ -1,5 +1,6 @@
 // The slot processing modules (opcodes 7, 8, 9, 15, 21, 22, 24, 27, 29, 90 and 92), each run
-// through the driver on slots seeded with known samples.
+// through the driver on slots seeded with known samples. The gain envelope (opcode 87, gain 10
+// under a flat envelope) shares their table of exact samples.
 #include "synth_test_support.h"
 
 using SlotProcessing = SynthSlots;
@@ -9,6 +10,7 @@ TEST_F(SlotProcessing, WholeSlotTransformsGiveTheirExactSamples) {
     const Case cases[] = {
         {"copy takes the source's length", ProgramBuilder().step(8, 1, {}, {2}), {9, 9, 9, 9}, {1, 2, 3}},
         {"reverse", ProgramBuilder().step(27, 1), {1, 2, 3}, {3, 2, 1}},
+        {"gain 10 clips", ProgramBuilder().step(87, 1, {2}, {0, 2}).curve({0, 1, 1, 1}), {0.5, -0.5, 0.05}, {1, -1, 0.5}},
         {"polarity invert does not clip", ProgramBuilder().step(90, 1), {1.5, -2, 0.25}, {-1.5, 2, -0.25}},
         {"normalise", ProgramBuilder().step(92, 1), {0.25, -0.5, 0.1}, {0.5, -1, 0.2}},
         {"normalise leaves silence", ProgramBuilder().step(92, 1), {0, 0, 0}, {0, 0, 0}},
@@ -28,8 +30,8 @@ TEST_F(SlotProcessing, WholeSlotTransformsGiveTheirExactSamples) {
 }
 
 TEST_F(SlotProcessing, MixSumsScaledSlotsOverTheLongestAndSkipsZeroBytes) {
-    load_slot(1, constant_samples(4, 1.0));
-    load_slot(2, constant_samples(2, 2.0));
+    load_slot(1, std::vector<double>(4, 1.0));
+    load_slot(2, std::vector<double>(2, 2.0));
     // The float of a zero byte (99 here) is ignored; slot 2 contributes 0 past its end.
     render(ProgramBuilder().step(9, 3, {0.5f, 99, 0.25f, 0, 0, 0, 0, 0}, {1, 0, 2, 0, 0, 0, 0, 0}));
     EXPECT_EQ(slot(3), (std::vector<double>{1.0, 1.0, 0.5, 0.5}));
@@ -72,8 +74,7 @@ TEST_F(SlotProcessing, EqualiserGainsSetTheLevelOfTheirRegions) {
     EXPECT_EQ(run(ProgramBuilder().step(15, 1, std::vector<float>(10, 200)), {0.5, -0.25, 1.2, 0.1, -0.7}),
               (std::vector<double>{0.99 * 0.5, 0.99 * -0.25, 1.0, 0.99 * 0.1, 0.99 * -0.7}));
     // Gain 100 in the region above band 6 gives 10^-1 - 0.01 = 0.09, away from the run-in and out.
-    std::vector<float> gains(10, 200);
-    gains[7] = 100;
+    const std::vector<float> gains = {200, 200, 200, 200, 200, 200, 200, 100, 200, 200};
     std::vector<double> sine(3000);
     for (size_t k = 0; k < sine.size(); ++k) sine[k] = std::sin(2.0 * M_PI * 5500.0 * k / 44100.0);
     EXPECT_NEAR(peak(run(ProgramBuilder().step(15, 1, gains), sine), 500, 500), 0.09, 0.01);
@@ -92,12 +93,12 @@ static double grain_envelope(double elapsed) {
 }
 
 TEST_F(SlotProcessing, GrainCloudSpawnsItsFirstGrainAtSampleZeroAndSoundsAtMostSix) {
-    const std::vector<double> out = run(grains(1000), constant_samples(1000, 1.0));
+    const std::vector<double> out = run(grains(1000), std::vector<double>(1000, 1.0));
     ASSERT_EQ(out.size(), 88u);
     // Mixed in its spawn sample at envelope 0; over after 44, and no second grain yet.
     for (int e = 0; e < 88; ++e) EXPECT_NEAR(out[e], e >= 1 && e <= 44 ? grain_envelope(e) : 0.0, 1e-12) << e;
     // A zero interval tries to spawn every sample; grains start at samples 0..5, then all are busy.
     double six_grains = 0.0;
     for (int e = 5; e <= 10; ++e) six_grains += grain_envelope(e);
-    EXPECT_NEAR(run(grains(0), constant_samples(1000, 1.0))[10], six_grains, 1e-12);
+    EXPECT_NEAR(run(grains(0), std::vector<double>(1000, 1.0))[10], six_grains, 1e-12);
 }

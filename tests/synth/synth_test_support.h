@@ -55,8 +55,6 @@ inline void load_slot(int slot, const std::vector<double>& samples, size_t spare
     slot_length[slot] = int32_t(samples.size());
 }
 
-inline std::vector<double> constant_samples(int count, double value) { return std::vector<double>(size_t(count), value); }
-
 // The phase of a note at `hz` for each of `count` samples, accumulated and wrapped as an oscillator does.
 inline std::vector<double> note_phases(size_t count, double hz) {
     std::vector<double> phases(count);
@@ -94,7 +92,6 @@ protected:
         return slot(1);
     }
     std::vector<double> slot(int s) const {
-        const double* data = synth_slot_samples(s);
-        return data == nullptr ? std::vector<double>() : std::vector<double>(data, data + synth_slot_length(s));
+        return std::vector<double>(synth_slot_samples(s), synth_slot_samples(s) + synth_slot_length(s));
     }
 };
