@@ -4,8 +4,6 @@ BUILD=$1
 E2E_TMP=$(mktemp -d)
 TITLE="KOLMIRAS Quadrise-Trackmo"
 DEMO=$BUILD/quadrise
-DEMO_PID=
-XVFB_PID=
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 # Sound plays in real time into nothing, unless a script picks another driver.
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
@@ -29,8 +27,6 @@ start_x() {
 # launch_demo: $DEMO (the demo, or a test build of it) on DISPLAY, its output in $E2E_TMP/out, err.
 launch_demo() { "$DEMO" >"$E2E_TMP/out" 2>"$E2E_TMP/err" & DEMO_PID=$!; }
 
-start_demo() { start_x "$1" && launch_demo; }
-
 # find_window TITLE [GEOMETRY]: a viewable window so titled (and placed: '1024x768\+0\+0'), in 10 s.
 find_window() {
     for _ in $(seq 100); do
@@ -43,14 +39,17 @@ find_window() {
 
 press() { xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"; xdotool key --window "$1" "$2"; }
 
+# demo_window WHEN: the demo's 1024x768 window at (0, 0) as WINDOW.
+demo_window() { WINDOW=$(find_window "$TITLE" '1024x768\+0\+0') || fail "no 1024x768 window at (0, 0) $1"; }
+
 # start_windowed [DRIVER]: the demo (with that audio driver) on a 1280x1024 screen, the full-screen
 # question answered No; its 1024x768 window at (0, 0) as WINDOW.
 start_windowed() {
     export SDL_AUDIODRIVER=${1:-$SDL_AUDIODRIVER}
-    start_demo 1280x1024x24
+    start_x 1280x1024x24 && launch_demo
     box=$(find_window "$TITLE") || fail "no full-screen question"
     press "$box" Escape
-    WINDOW=$(find_window "$TITLE" '1024x768\+0\+0') || fail "no 1024x768 window at (0, 0)"
+    demo_window "after No"
 }
 
 demo_running() { ps -o stat= -p "$DEMO_PID" | grep -q '^[^Z]'; }
@@ -64,6 +63,14 @@ exits_cleanly() {
     done
     wait "$DEMO_PID" || fail "exit code $? after $2: $(cat "$E2E_TMP/err")"
     DEMO_PID=
+}
+
+# escape_ends SECONDS WHAT: a moment on, Escape pressed and released in WINDOW ends the demo within
+# SECONDS, with exit code 0.
+escape_ends() {
+    sleep 0.3
+    press "$WINDOW" Escape
+    exits_cleanly "$@"
 }
 
 black_screen() { [ "$(import -window root -crop 1024x768+0+0 png:- | convert - -format '%[fx:maxima]' info:)" = 0 ]; }
