@@ -11,16 +11,12 @@ trap 'kill $DEMO_PID $XVFB_PID 2>/dev/null; wait; rm -rf "$E2E_TMP"' EXIT
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-# start_x SCREEN: a new Xvfb (ending the last) of that size, on a display it picks, as DISPLAY,
-# with the window decoration hint a desktop defines.
+# start_x SCREEN: a new private Xvfb (ending the last) of that size as DISPLAY, with the window
+# decoration hint a desktop defines.
 start_x() {
-    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" && wait "$XVFB_PID" 2>/dev/null
-    rm -f "$E2E_TMP/display"
-    Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp -noreset 3>"$E2E_TMP/display" 2>"$E2E_TMP/xvfb.log" &
-    XVFB_PID=$!
-    for _ in $(seq 100); do [ -s "$E2E_TMP/display" ] && break; sleep 0.05; done
-    export DISPLAY=":$(head -n1 "$E2E_TMP/display")"
-    [ "$DISPLAY" != : ] || fail "Xvfb did not start: $(cat "$E2E_TMP/xvfb.log")"
+    [ -n "$XVFB_PID" ] && kill "$XVFB_PID"
+    bash "$(dirname "${BASH_SOURCE[0]}")/x_server.sh" start "$E2E_TMP/x" "$1" >/dev/null || fail "no Xvfb on $1"
+    read -r DISPLAY XVFB_PID <"$E2E_TMP/x" && export DISPLAY
     xprop -root -f _MOTIF_WM_HINTS 32c -set _MOTIF_WM_HINTS 0
 }
 
