@@ -53,10 +53,8 @@ demo_running() { ps -o stat= -p "$DEMO_PID" | grep -q '^[^Z]'; }
 # exits_cleanly SECONDS WHAT: the demo ends within SECONDS of WHAT, with exit code 0.
 exits_cleanly() {
     local deadline=$(($(date +%s%N) + $1 * 1000000000))
-    while demo_running; do
-        [ "$(date +%s%N)" -lt "$deadline" ] || fail "the program still runs $1 s after $2"
-        sleep 0.02
-    done
+    while demo_running && [ "$(date +%s%N)" -lt "$deadline" ]; do sleep 0.02; done
+    demo_running && fail "the program still runs $1 s after $2"
     wait "$DEMO_PID" || fail "exit code $? after $2: $(cat "$E2E_TMP/err")"
     DEMO_PID=
 }
