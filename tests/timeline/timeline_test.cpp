@@ -169,10 +169,12 @@ TEST_F(Timeline, GreetingsEnterAtTheRightAndTheLastPiecesFadeOutBy118700) {
     EXPECT_NEAR(line.bottom, project(0, -37, 0).y, 4.0);
     for (const auto& [ms, level] : {std::pair{118200u, 255}, {118450u, 128}, {118700u, 0}}) {
         const Picture picture = settled(ms);
-        const auto grey_from = [&](int from) {  // the text's pixels: the cubes have no green
-            return region(picture, [&](const uint8_t* p) { return p[0] == p[1] && p[0] == p[2] && p[0] >= from; });
+        const auto grey_from = [&](int low) {  // the text's pixels: the cubes have no green
+            const auto grey = [low](const uint8_t* p) { return p[0] >= low && p[0] == p[1] && p[1] == p[2]; };
+            return region(picture, grey);
         };
-        EXPECT_TRUE(grey_from(level - 1).count > 0 && grey_from(level + 2).count == 0) << ms;  // level, give or take 1
+        // The brightest of them is at the level, give or take 1.
+        EXPECT_TRUE(grey_from(level - 1).count > 0 && grey_from(level + 2).count == 0) << ms;
     }
 }
 
@@ -206,7 +208,8 @@ TEST_F(Path, DemoPathIs2048PointsInDepthFirstOrder) {
 TEST_F(Path, SplitBendsTheMidpointByHalfTheLengthAlongAnglePlus90Degrees) {
     // (0,0)-(2,0) at angle 0 bends at (1,1); the backwards half leads from (2,0) back to it.
     path_build(9, 0.0f, 0.0f, 2.0f, 0.0f, 0.0f);
-    EXPECT_EQ(std::vector<float>(path_points, path_points + path_len), (std::vector<float>{0, 0, 1, 1, 2, 0, 1, 1}));
+    const std::vector<float> expected = {0, 0, 1, 1, 2, 0, 1, 1};
+    EXPECT_EQ(std::vector<float>(path_points, path_points + path_len), expected);
 }
 
 TEST_F(Path, FurtherBuildsAppendUntilTheArrayIsFullThenDropPoints) {

@@ -11,11 +11,10 @@ trap 'kill $DEMO_PID $XVFB_PID 2>/dev/null; wait; rm -rf "$E2E_TMP"' EXIT
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-# start_x SCREEN: a new private Xvfb (ending the last) of that size as DISPLAY, with the window
-# decoration hint a desktop defines.
+# start_x SCREEN: a new Xvfb of that size (ending the last) as DISPLAY, with a desktop's decoration hint.
 start_x() {
     [ -n "$XVFB_PID" ] && kill "$XVFB_PID"
-    bash "$(dirname "${BASH_SOURCE[0]}")/x_server.sh" start "$E2E_TMP/x" "$1" >/dev/null || fail "no Xvfb on $1"
+    bash "${BASH_SOURCE[0]%/*}/x_server.sh" start "$E2E_TMP/x" "$1" >/dev/null || fail "no Xvfb on $1"
     read -r DISPLAY XVFB_PID <"$E2E_TMP/x" && export DISPLAY
     xprop -root -f _MOTIF_WM_HINTS 32c -set _MOTIF_WM_HINTS 0
 }
@@ -59,8 +58,7 @@ exits_cleanly() {
     DEMO_PID=
 }
 
-# escape_ends SECONDS WHAT: a moment on, Escape pressed and released in WINDOW ends the demo within
-# SECONDS, with exit code 0.
+# escape_ends SECONDS WHAT: a moment on, Escape pressed and released in WINDOW; then exits_cleanly.
 escape_ends() {
     sleep 0.3
     press "$WINDOW" Escape
@@ -72,8 +70,7 @@ black_screen() { [ "$(import -window root -crop 1024x768+0+0 png:- | convert - -
 # first_sound FILE: the offset of its first byte that is not 0.
 first_sound() { cmp "$1" /dev/zero 2>/dev/null | awk '{ print $5 + 0 }'; }
 
-# expect CODE MESSAGE ARGS...: quadrise-render ARGS exits with CODE, saying MESSAGE in one line on
-# standard error.
+# expect CODE MESSAGE ARGS...: quadrise-render ARGS exits with CODE and one stderr line saying MESSAGE.
 expect() {
     "$BUILD/quadrise-render" "${@:3}" >"$E2E_TMP/out" 2>"$E2E_TMP/err"
     local got=$?

@@ -1,6 +1,5 @@
-# x_server.sh start|stop FILE [SCREEN]: a private Xvfb (1280x1024x24 unless SCREEN is given), for
-# the unit tests that need a GL context and for the end-to-end scripts. start writes "DISPLAY PID"
-# to FILE; stop ends that server and removes FILE.
+# x_server.sh start|stop FILE [SCREEN]: a private Xvfb (1280x1024x24 by default) for the tests that
+# need an X display. start writes "DISPLAY PID" to FILE; stop ends that server and removes FILE.
 set -u
 file=$2
 case $1 in
