@@ -105,8 +105,9 @@ TEST_F(Timeline, SettlingOnceABlockStepBackDrawsWhatWalkingEveryBlockStepDraws) 
         frame_render(ms - 100);
         for (uint32_t t = ms - 100; t < ms; t += 20) frame_settle(t);
         frame_draw(ms);
-        const auto walked = std::tuple(read_frame(), timeline_state, glIsEnabled(GL_FOG));
-        EXPECT_TRUE(std::tuple(first(ms), timeline_state, glIsEnabled(GL_FOG)) == walked);
+        const auto walked = std::tuple{read_frame(), timeline_state, glIsEnabled(GL_FOG)};
+        // Braced, so first(ms) runs before the state and fog are read.
+        EXPECT_TRUE((std::tuple{first(ms), timeline_state, glIsEnabled(GL_FOG)} == walked));
     }
 }
 
