@@ -5,7 +5,7 @@ source "$(dirname "$0")/lib/common.sh"
 
 # yes_on SCREEN [ANSWER]: a new demo on that screen answers Yes, then ANSWER to the windowed offer.
 yes_on() {
-    start_demo "$1"
+    start_x "$1" && launch_demo
     box=$(find_window "$TITLE") || fail "no full-screen question on $1"
     press "$box" Return
     [ -z "$2" ] && return
@@ -13,18 +13,12 @@ yes_on() {
     press "$box" "$2"
 }
 
-# escape_from WHAT: Escape in the 1024x768 window at (0, 0) ends the program.
-escape_from() {
-    window=$(find_window "$TITLE" '1024x768\+0\+0') || fail "no 1024x768 window at (0, 0) in $1"
-    sleep 0.3
-    press "$window" Escape
-    exits_cleanly 2 "Escape in $1"
-}
-
 yes_on 1024x768x24
-escape_from "full screen"
+demo_window "in full screen"
+escape_ends 2 "Escape in full screen"
 yes_on 1280x1024x24 Return
-escape_from "the windowed fallback"
+demo_window "in the windowed fallback"
+escape_ends 2 "Escape in the windowed fallback"
 yes_on 1280x1024x24 Escape
 box=$(find_window ERROR) || fail "no closing message after declining windowed mode"
 xwininfo -root -tree | grep -qF "\"$TITLE\":" && fail "a demo window exists"

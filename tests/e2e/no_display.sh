@@ -9,9 +9,7 @@ env -u DISPLAY -u WAYLAND_DISPLAY "$BUILD/quadrise" >"$E2E_TMP/out" 2>"$E2E_TMP/
 start_x 1280x1024x24
 xset fp= built-ins
 launch_demo
-window=$(find_window "$TITLE" '1024x768\+0\+0') || fail "no window after the question that could not be shown"
+demo_window "after the question that could not be shown"
 [ "$(wc -l <"$E2E_TMP/err")" = 1 ] && grep -q "cannot show the message box \"$TITLE\": ." "$E2E_TMP/err" ||
     fail "stderr: $(cat "$E2E_TMP/err")"
-sleep 0.3
-press "$window" Escape
-exits_cleanly 2 "Escape"
+escape_ends 2 "Escape"

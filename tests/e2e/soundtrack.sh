@@ -52,9 +52,7 @@ peak=$(level Maximum) groove=$(level RMS "trim 60 50") closing=$(level RMS "trim
 awk -v p="$peak" -v g="$groove" -v c="$closing" 'BEGIN { db = 20 * log(g) / log(10); exit !(p < 0.99 && db > -18 && db < -10 && c < 0.001) }' ||
     fail "peak $peak (clips from 0.99), groove RMS $groove (-18 to -10 dBFS), closing RMS $closing (at rest below 0.001)"
 
-# The time map: one line per order, the sections where the show's scenes change.
-"$render" timemap | awk 'NR > 1 { pattern[$1] = $2; start[$1] = $3 } END {
-    n = split("0 5 0  6 0 42000  7 1 49000  24 1 84000  34 12 106700  36 4 119000  50 4 143500  53 11 148700", s)
-    for (i = 1; i < n; i += 3) if (pattern[s[i]] != s[i + 1] || start[s[i]] < s[i + 2] - 400 || start[s[i]] > s[i + 2] + 400) exit 1
-    exit NR != 55 }' || fail "the time map misses the scene changes: $("$render" timemap)"
+# The time map: a heading and one line per order; order 34 (pattern 12, the greetings) at 106.7 s.
+[ "$("$render" timemap | sed -n '36p;$=' | xargs)" = "34 12 106733 55" ] ||
+    fail "the time map: $("$render" timemap)"
 echo PASS

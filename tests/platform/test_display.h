@@ -4,18 +4,15 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <string>
 
 #include "platform/platform.h"
 
 inline bool test_display_open() {
     static const bool opened = [] {
-#ifdef QUADRISE_TEST_DISPLAY_FILE
-        char display[64] = "";
-        if (FILE* file = std::fopen(QUADRISE_TEST_DISPLAY_FILE, "r")) {
-            if (std::fscanf(file, "%63s", display) == 1) setenv("DISPLAY", display, 1);
-            std::fclose(file);
-        }
-#endif
+        std::string display;  // the file holds "DISPLAY PID" while the fixture's server runs
+        if (std::ifstream(QUADRISE_TEST_DISPLAY_FILE) >> display) setenv("DISPLAY", display.c_str(), 1);
         const bool ok = platform_open();
         if (!ok) std::fprintf(stderr, "no X display for the tests: %s\n", platform_error());
         return ok;

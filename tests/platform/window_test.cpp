@@ -24,19 +24,13 @@ static long count(WindowMessage message) {
     return std::count(received.begin(), received.end(), message);
 }
 
-class Window : public ::testing::Test {
-protected:
-    WindowHandle window = 0;
-    void SetUp() override {
-        ASSERT_TRUE(test_display_open());
-        received.clear();
-        window = window_create("platform test", 1024, 768, false, recording_proc);
-        ASSERT_NE(window, 0u);
-    }
-    void TearDown() override { window_destroy(window); }
-};
-
-TEST_F(Window, CreateMakesADoubleBufferedContextWithDepthAndStencilAndShowSendsTheSize) {
+// Creation makes a double-buffered context with depth and stencil and showing sends the size; then
+// the loop paints whenever no event waits until quit, a desktop quit request closes the window, and
+// one with no window left ends the loop.
+TEST(Window, CreateShowAndTheMessageLoopThatPaintsUntilTheDesktopQuits) {
+    ASSERT_TRUE(test_display_open());
+    const WindowHandle window = window_create("platform test", 1024, 768, false, recording_proc);
+    ASSERT_NE(window, 0u);
     EXPECT_EQ(received, std::vector{WINDOW_CREATE});
     GLint depth = 0, stencil = 0, double_buffer = 0;
     glGetIntegerv(GL_DEPTH_BITS, &depth);
@@ -45,11 +39,6 @@ TEST_F(Window, CreateMakesADoubleBufferedContextWithDepthAndStencilAndShowSendsT
     EXPECT_TRUE(depth >= 16 && stencil == 8 && double_buffer == GL_TRUE);
     window_show(window);
     EXPECT_TRUE(count(WINDOW_SIZE) == 1 && last_lparam == (1024 | (768 << 16)));
-}
-
-// Then a desktop quit request closes the window, and one with no window left ends the loop.
-TEST_F(Window, MessageLoopPaintsWheneverNoEventWaitsUntilQuit) {
-    window_show(window);
     paints_before_quit = 5;
     message_loop_run();
     EXPECT_EQ(count(WINDOW_PAINT), 5);

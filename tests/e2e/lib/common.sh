@@ -4,8 +4,6 @@ BUILD=$1
 E2E_TMP=$(mktemp -d)
 TITLE="KOLMIRAS Quadrise-Trackmo"
 DEMO=$BUILD/quadrise
-DEMO_PID=
-XVFB_PID=
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 # Sound plays in real time into nothing, unless a script picks another driver.
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
@@ -13,23 +11,16 @@ trap 'kill $DEMO_PID $XVFB_PID 2>/dev/null; wait; rm -rf "$E2E_TMP"' EXIT
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-# start_x SCREEN: a new Xvfb (ending the last) of that size, on a display it picks, as DISPLAY,
-# with the window decoration hint a desktop defines.
+# start_x SCREEN: a new Xvfb of that size (ending the last) as DISPLAY, with a desktop's decoration hint.
 start_x() {
-    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" && wait "$XVFB_PID" 2>/dev/null
-    rm -f "$E2E_TMP/display"
-    Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp -noreset 3>"$E2E_TMP/display" 2>"$E2E_TMP/xvfb.log" &
-    XVFB_PID=$!
-    for _ in $(seq 100); do [ -s "$E2E_TMP/display" ] && break; sleep 0.05; done
-    export DISPLAY=":$(head -n1 "$E2E_TMP/display")"
-    [ "$DISPLAY" != : ] || fail "Xvfb did not start: $(cat "$E2E_TMP/xvfb.log")"
+    [ -n "$XVFB_PID" ] && kill "$XVFB_PID"
+    bash "${BASH_SOURCE[0]%/*}/x_server.sh" start "$E2E_TMP/x" "$1" >/dev/null || fail "no Xvfb on $1"
+    read -r DISPLAY XVFB_PID <"$E2E_TMP/x" && export DISPLAY
     xprop -root -f _MOTIF_WM_HINTS 32c -set _MOTIF_WM_HINTS 0
 }
 
 # launch_demo: $DEMO (the demo, or a test build of it) on DISPLAY, its output in $E2E_TMP/out, err.
 launch_demo() { "$DEMO" >"$E2E_TMP/out" 2>"$E2E_TMP/err" & DEMO_PID=$!; }
-
-start_demo() { start_x "$1" && launch_demo; }
 
 # find_window TITLE [GEOMETRY]: a viewable window so titled (and placed: '1024x768\+0\+0'), in 10 s.
 find_window() {
@@ -43,14 +34,17 @@ find_window() {
 
 press() { xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"; xdotool key --window "$1" "$2"; }
 
+# demo_window WHEN: the demo's 1024x768 window at (0, 0) as WINDOW.
+demo_window() { WINDOW=$(find_window "$TITLE" '1024x768\+0\+0') || fail "no 1024x768 window at (0, 0) $1"; }
+
 # start_windowed [DRIVER]: the demo (with that audio driver) on a 1280x1024 screen, the full-screen
 # question answered No; its 1024x768 window at (0, 0) as WINDOW.
 start_windowed() {
     export SDL_AUDIODRIVER=${1:-$SDL_AUDIODRIVER}
-    start_demo 1280x1024x24
+    start_x 1280x1024x24 && launch_demo
     box=$(find_window "$TITLE") || fail "no full-screen question"
     press "$box" Escape
-    WINDOW=$(find_window "$TITLE" '1024x768\+0\+0') || fail "no 1024x768 window at (0, 0)"
+    demo_window "after No"
 }
 
 demo_running() { ps -o stat= -p "$DEMO_PID" | grep -q '^[^Z]'; }
@@ -58,12 +52,17 @@ demo_running() { ps -o stat= -p "$DEMO_PID" | grep -q '^[^Z]'; }
 # exits_cleanly SECONDS WHAT: the demo ends within SECONDS of WHAT, with exit code 0.
 exits_cleanly() {
     local deadline=$(($(date +%s%N) + $1 * 1000000000))
-    while demo_running; do
-        [ "$(date +%s%N)" -lt "$deadline" ] || fail "the program still runs $1 s after $2"
-        sleep 0.02
-    done
+    while demo_running && [ "$(date +%s%N)" -lt "$deadline" ]; do sleep 0.02; done
+    demo_running && fail "the program still runs $1 s after $2"
     wait "$DEMO_PID" || fail "exit code $? after $2: $(cat "$E2E_TMP/err")"
     DEMO_PID=
+}
+
+# escape_ends SECONDS WHAT: a moment on, Escape pressed and released in WINDOW; then exits_cleanly.
+escape_ends() {
+    sleep 0.3
+    press "$WINDOW" Escape
+    exits_cleanly "$@"
 }
 
 black_screen() { [ "$(import -window root -crop 1024x768+0+0 png:- | convert - -format '%[fx:maxima]' info:)" = 0 ]; }
@@ -71,8 +70,7 @@ black_screen() { [ "$(import -window root -crop 1024x768+0+0 png:- | convert - -
 # first_sound FILE: the offset of its first byte that is not 0.
 first_sound() { cmp "$1" /dev/zero 2>/dev/null | awk '{ print $5 + 0 }'; }
 
-# expect CODE MESSAGE ARGS...: quadrise-render ARGS exits with CODE, saying MESSAGE in one line on
-# standard error.
+# expect CODE MESSAGE ARGS...: quadrise-render ARGS exits with CODE and one stderr line saying MESSAGE.
 expect() {
     "$BUILD/quadrise-render" "${@:3}" >"$E2E_TMP/out" 2>"$E2E_TMP/err"
     local got=$?
