@@ -23,12 +23,7 @@ struct TestSample {
         if (loop_type == LOOP_NONE) loop_start = 0, loop_length = length;
         const uint32_t end = loop_start + loop_length;
         if (loop_type != LOOP_NONE) frames[end] = frames[loop_type == LOOP_FORWARD ? loop_start : end - 1];
-        header.data = frames.data();
-        header.length = length;
-        header.loop_start = loop_start;
-        header.loop_length = loop_length;
-        header.loop_type = loop_type;
-        header.bits = 16;
+        header = {frames.data(), length, loop_start, loop_length, 0, 0, 0, 16, loop_type, 0};  // 16-bit
     }
 };
 
@@ -121,18 +116,13 @@ TEST_F(MixerTest, NonLoopedVoiceStopsAfterTheLastFrameBeforeItsEnd) {
     }
 }
 
-// A trigger ramps up from silence over 128 frames, across a loop wrap and two calls; a drop to 0
-// fades out the same way while the voice runs on. Twins above 63 are not mixed, and no frames mix
-// nothing.
-TEST_F(MixerTest, LevelChangesRampOver128FramesWithoutAClickAcrossLoopsAndCalls) {
+// A drop to 0 fades out over 128 frames across a loop wrap while the voice runs on (the real songs'
+// hashes pin the rise after a trigger, across calls too). Twins above 63 are not mixed, and no
+// frames mix nothing.
+TEST_F(MixerTest, LevelChangesRampOver128FramesWithoutAClickAcrossLoops) {
     TestSample s(90, LOOP_FORWARD, 10, 37, true);
     Voice& v = steady_voice(&s.header, 255, ONE);
-    v.cur_left = v.cur_right = 0;
-    std::vector<float> rise = mix_left(50), rest = mix_left(250);
-    rise.insert(rise.end(), rest.begin(), rest.end());
-    for (int k = 0; k < 300; ++k) ASSERT_NEAR(rise[k], 10000.0f * float(std::min(k, 128)) / 128.0f, 0.5f) << k;
-    EXPECT_EQ(v.cur_left, 255 * 256);
-    steady_voice(&s.header, 255, ONE).level_left = 0;
+    v.level_left = 0;
     voices[64] = v;
     float none[2] = {1.0f, 1.0f};
     mix_voices(none, 0);

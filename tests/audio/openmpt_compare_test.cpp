@@ -53,23 +53,17 @@ Renders render_both(const XmModule& module, int seconds) {
     return r;
 }
 
-std::vector<double> rms_envelope(const std::vector<double>& mono) {
-    std::vector<double> envelope;
-    for (size_t at = 0; at + WINDOW <= mono.size(); at += WINDOW) {
-        double sum = 0.0;
-        for (size_t k = at; k < at + WINDOW; ++k) sum += mono[k] * mono[k];
-        envelope.push_back(std::sqrt(sum / WINDOW));
-    }
-    return envelope;
-}
-
-// Pearson correlation of the two 25-ms loudness envelopes.
+// Pearson correlation of the two 25-ms loudness envelopes (the RMS of each window).
 double envelope_correlation(const Renders& r) {
-    const std::vector<double> a = rms_envelope(r.ours), b = rms_envelope(r.reference);
-    const size_t n = std::min(a.size(), b.size());
+    const size_t windows = std::min(r.ours.size(), r.reference.size()) / WINDOW;
     double sa = 0, sb = 0, ab = 0, aa = 0, bb = 0;
-    for (size_t k = 0; k < n; ++k) sa += a[k], sb += b[k], ab += a[k] * b[k], aa += a[k] * a[k], bb += b[k] * b[k];
-    const double cov = ab - sa * sb / n, va = aa - sa * sa / n, vb = bb - sb * sb / n;
+    for (size_t w = 0; w < windows; ++w) {
+        double a = 0.0, b = 0.0;
+        for (size_t k = w * WINDOW; k < (w + 1) * WINDOW; ++k) a += r.ours[k] * r.ours[k], b += r.reference[k] * r.reference[k];
+        a = std::sqrt(a / WINDOW), b = std::sqrt(b / WINDOW);
+        sa += a, sb += b, ab += a * b, aa += a * a, bb += b * b;
+    }
+    const double cov = ab - sa * sb / windows, va = aa - sa * sa / windows, vb = bb - sb * sb / windows;
     return va > 0 && vb > 0 ? cov / std::sqrt(va * vb) : 0.0;
 }
 
