@@ -55,13 +55,9 @@ protected:
     }
 };
 
-// At step 1 a forward loop 100..150 plays frames 0..149, then 100 on; a step longer than the loop,
-// forward or ping-pong, keeps the position between the loop ends.
-TEST_F(MixerTest, ForwardLoopWrapsToLoopStartAndALongStepStaysInside) {
-    TestSample s(200, LOOP_FORWARD, 100, 50);
-    steady_voice(&s.header, 255, ONE);
-    const std::vector<float> left = mix_left(160);
-    for (int k = 140; k < 160; ++k) ASSERT_NEAR(left[k], float(10 * (k < 150 ? k : k - 50)) * UNIT_GAIN, 0.01f) << k;
+// A step longer than the loop, forward or ping-pong, keeps the position between the loop ends (the
+// real songs' hashes pin the plain wrap).
+TEST_F(MixerTest, ALongStepStaysInsideTheLoop) {
     struct Case { uint8_t type; uint32_t start, length; uint64_t step; int lowest, highest; };
     for (Case c : {Case{LOOP_FORWARD, 40, 3, 37 * ONE + 0x12345678, 40, 42}, Case{LOOP_PINGPONG, 30, 2, 7 * ONE + 0x9000000, 29, 31}}) {
         TestSample t(64, c.type, c.start, c.length);
@@ -117,12 +113,15 @@ TEST_F(MixerTest, NonLoopedVoiceStopsAfterTheLastFrameBeforeItsEnd) {
 }
 
 // A drop to 0 fades out over 128 frames across a loop wrap while the voice runs on (the real songs'
-// hashes pin the rise after a trigger, across calls too). Twins above 63 are not mixed, and no
+// hashes pin the shape of the rise after a trigger, across calls too). Twins above 63 are not mixed, and no
 // frames mix nothing.
 TEST_F(MixerTest, LevelChangesRampOver128FramesWithoutAClickAcrossLoops) {
     TestSample s(90, LOOP_FORWARD, 10, 37, true);
     Voice& v = steady_voice(&s.header, 255, ONE);
-    v.level_left = 0;
+    v.cur_left = v.cur_right = 0;
+    mix_left(300);
+    EXPECT_EQ(v.cur_left, 255 * 256);  // a rise from silence ends exactly on the level
+    steady_voice(&s.header, 255, ONE).level_left = 0;
     voices[64] = v;
     float none[2] = {1.0f, 1.0f};
     mix_voices(none, 0);

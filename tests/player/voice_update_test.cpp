@@ -34,13 +34,13 @@ protected:
 // The volume product, the envelope's panning reach and the two levels are pinned by the real
 // songs' hashes; here the edges they never reach.
 TEST_F(VoiceUpdate, VolumeAndPanningGiveTheTwoLevels) {
-    channel.panning = 300;  // an unclamped volume-column slide
+    song.global_volume = 32, channel.panning = 300;  // half the global volume; an unclamped volume-column slide
     update(UPDATE_VOLUME | UPDATE_PANNING);
     EXPECT_EQ((std::array{voice.volume, voice.panning, voice.panning_copy, voice.level_left, voice.level_right}),
-              (std::array{127, 255, 255, 127, 0}));
+              (std::array{63, 255, 255, 63, 0}));
     voice.panning = 255, channel.panning = 0;  // the volume's levels use the voice's panning, not the channel's
     update(UPDATE_VOLUME);
-    EXPECT_EQ(voice.level_left - voice.level_right, 127);
+    EXPECT_EQ(voice.level_left - voice.level_right, 63);
 }
 
 // The linear table is pinned by the real songs' hashes.
