@@ -92,9 +92,8 @@ TEST_F(MusicOutput, PlayCursorFollowsTheByteCountAcrossItsWrapAt2To32) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.start);
         ASSERT_TRUE(playback_prepare(song));
-        for (uint64_t counted = 0; counted < c.start; counted += std::min<uint64_t>(c.start - counted, 1u << 30)) {
+        for (uint64_t counted = 0; counted < c.start; counted += std::min<uint64_t>(c.start - counted, 1u << 30))
             play_cursor_follow(uint32_t(counted));
-        }
         for (uint64_t counted = c.start; counted < c.start + uint64_t(c.step) * c.readings; counted += c.step) {
             ASSERT_EQ(play_cursor_follow(uint32_t(counted)), int32_t(counted / 4 % 88400 / 884)) << counted;
         }

@@ -35,13 +35,10 @@ struct EnvelopeFixture {
 };
 
 // The output after Lxx to tick `jump` (none when -1), then at each tick, and whether the envelope
-// has finished after them.
+// has finished after them. Plain segments and loops are pinned by the real songs' hashes.
 TEST(Envelope, OutputsTickByTickAfterAnyJump) {
     const struct { const char* what; std::vector<EnvelopePoint> points; uint8_t type, loop_start, loop_end;
                    int jump; Outputs expected; uint8_t done; } cases[] = {
-        {"a falling segment, stopping at the last point", {{0, 64}, {10, 0}}, 1, 0, 0, -1,
-         {64, 57, 51, 44, 38, 32, 25, 19, 12, 6, 0, 0}, 1},
-        {"a loop inside", {{0, 0}, {4, 64}, {8, 32}}, 1 | 4, 1, 2, -1, {0, 16, 32, 48, 64, 56, 48, 40, 64, 56, 48, 40}, 0},
         {"a loop ending at the last point repeats", {{0, 64}, {2, 0}}, 1 | 4, 0, 1, -1, {64, 32, 64, 32, 64, 32}, 0},
         {"L05 inside a segment", {{0, 64}, {10, 0}, {20, 48}}, 1, 0, 0, 5, {32, 25, 19, 12, 6, 0, 0, 4, 9}, 0},
         {"L beyond the last point finishes", {{0, 64}, {10, 0}, {20, 48}}, 1, 0, 0, 200, {48}, 1},
