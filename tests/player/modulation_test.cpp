@@ -22,7 +22,6 @@ struct EnvelopeFixture {
         instrument.vol_type = type;
         instrument.vol_loop_start = loop_start;
         instrument.vol_loop_end = loop_end;
-        channel.venv_out = 64;
     }
 
     // Appends the outputs of the next ticks.
