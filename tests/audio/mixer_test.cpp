@@ -23,7 +23,8 @@ struct TestSample {
         if (loop_type == LOOP_NONE) loop_start = 0, loop_length = length;
         const uint32_t end = loop_start + loop_length;
         if (loop_type != LOOP_NONE) frames[end] = frames[loop_type == LOOP_FORWARD ? loop_start : end - 1];
-        header = {frames.data(), length, loop_start, loop_length, 0, 0, 0, 16, loop_type, 0};  // 16-bit
+        header = {.data = frames.data(), .length = length, .loop_start = loop_start, .loop_length = loop_length,
+                  .volume = 0, .finetune = 0, .panning = 0, .bits = 16, .loop_type = loop_type, .relative_note = 0};
     }
 };
 

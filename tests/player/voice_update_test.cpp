@@ -31,22 +31,33 @@ protected:
     }
 };
 
-// The volume product, the envelope's panning reach and the two levels are pinned by the real
-// songs' hashes; here the edges they never reach.
 TEST_F(VoiceUpdate, VolumeAndPanningGiveTheTwoLevels) {
-    song.global_volume = 32, channel.panning = 300;  // half the global volume; an unclamped volume-column slide
-    update(UPDATE_VOLUME | UPDATE_PANNING);
-    EXPECT_EQ((std::array{voice.volume, voice.panning, voice.panning_copy, voice.level_left, voice.level_right}),
-              (std::array{63, 255, 255, 63, 0}));
+    const struct { int32_t delta, fadeout, global, panning, envelope, volume, pan, left, right; } cases[] = {
+        {0, 65536, 64, 128, 32, 127, 128, 63, 63},  {0, 65536, 32, 128, 32, 63, 128, 31, 31},
+        {-32, 65536, 64, 128, 32, 63, 128, 31, 31}, {0, 0, 64, 128, 32, 0, 128, 0, 0},
+        {0, 65536, 64, 0, 64, 127, 0, 0, 127},      // envelope reach (128 - 128) / 32 = 0
+        {0, 65536, 64, 128, 0, 127, 0, 0, 127},     // 128 + 4 x (0 - 32)
+        {0, 65536, 64, 200, 64, 127, 232, 115, 11}, // reach (128 - 72) / 32 = 1
+        {0, 65536, 64, 300, 32, 127, 255, 127, 0},  // an unclamped volume-column slide
+    };
+    for (const auto& c : cases) {
+        channel.volume_delta = c.delta, channel.fadeout_volume = c.fadeout, song.global_volume = c.global;
+        channel.panning = c.panning, channel.penv_out = c.envelope;
+        update(UPDATE_VOLUME | UPDATE_PANNING);
+        EXPECT_EQ((std::array{voice.volume, voice.volume_copy, voice.panning, voice.panning_copy, voice.level_left, voice.level_right}),
+                  (std::array{c.volume, c.volume, c.pan, c.pan, c.left, c.right}))
+            << c.delta << " " << c.fadeout << " " << c.global << " " << c.panning << " " << c.envelope;
+    }
     voice.panning = 255, channel.panning = 0;  // the volume's levels use the voice's panning, not the channel's
     update(UPDATE_VOLUME);
-    EXPECT_EQ(voice.level_left - voice.level_right, 63);
+    EXPECT_EQ(voice.level_left - voice.level_right, 127);
 }
 
-// The linear table is pinned by the real songs' hashes.
 TEST_F(VoiceUpdate, PeriodsGiveFrequencyAndStep) {
     const uint32_t floor = uint32_t((uint64_t{100} << 32) / 44100);
     const struct { const char* what; uint16_t flags; int32_t period, delta, frequency, step; uint32_t frac; } cases[] = {
+        {"linear C-4", 1, 4608, 0, 8363, 0, 814485521u},
+        {"linear: a positive delta raises", 1, 4608, 768, 16726, 0, 1628971042u},
         {"Amiga C-4", 0, 1712, 0, 8362, 0, 814388129u},
         {"Amiga: a positive delta lowers", 0, 1712, 1712, 4181, 0, 407194064u},
         {"below 100 Hz steps at 100 Hz", 0, 200000, 0, 71, 0, floor},
