@@ -190,7 +190,7 @@ TEST_F(Engine, CellsChangeTheSongAndTheChannelTickByTick) {
         {"T11", {N(0, 0, EFFECT_TREMOR, 0x11)}, VOICE_VOL, 1, 1, {127, 127, 0, 0, 127, 127}},
     };
     for (const auto& c : cases) {
-        load(c.cells, c.edit);
+        ASSERT_NO_FATAL_FAILURE(load(c.cells, c.edit)) << c.what;
         std::vector<int32_t> seen;
         for (size_t k = 0; k < c.expected.size(); ++k) {
             for (int t = k == 0 ? c.first : c.stride; t > 0; --t) song_tick(song);
