@@ -1,10 +1,13 @@
 // libFuzzer target: arbitrary bytes go through the loader from memory; a module that loads is
-// played for at most 3 s or 300 ticks through the block renderer and freed again.
+// played for at most 3 s or 300 ticks through the block renderer and freed again. Playing stops
+// early once the song keeps coming back to rows it has already played (a loop or the song's
+// end), since from there on it replays cells the engine has already run.
 // With QUADRISE_WRITE_SEEDS=DIR set it instead writes a seed corpus of writer-made modules to DIR
 // and exits.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -21,20 +24,35 @@ namespace {
 constexpr int32_t FUZZ_MIX_RATE = 8000;
 constexpr int32_t TICKS_TO_PLAY = 300;
 constexpr int32_t MAX_BLOCKS = 3 * 1000 / 20;  // 3 s of 20 ms blocks, for slow BPMs
+constexpr int32_t MAX_REPLAYED_ROWS = 8;  // rows entered again before playing stops
 
 EmbeddedResource fuzz_resource[1];
 int32_t ticks_played;
+int32_t replayed_rows;
+int32_t last_order, last_row;
+bool row_played[256][256];  // by order position and row
 
 void counting_tick(Song* song) {
     ++ticks_played;
     song_tick(song);
+    if (song->order_pos == last_order && song->row == last_row) return;
+    last_order = song->order_pos;
+    last_row = song->row;
+    bool& played = row_played[last_order & 0xFF][last_row & 0xFF];
+    if (played) ++replayed_rows;
+    played = true;
 }
 
 void play_some_ticks(Song* song) {
     if (!playback_prepare(song)) return;
     song->tick_callback = counting_tick;
     ticks_played = 0;
-    for (int32_t block = 0; block < MAX_BLOCKS && ticks_played < TICKS_TO_PLAY; ++block)
+    replayed_rows = 0;
+    last_order = last_row = -1;
+    std::memset(row_played, 0, sizeof row_played);
+    for (int32_t block = 0; block < MAX_BLOCKS && ticks_played < TICKS_TO_PLAY &&
+                            replayed_rows < MAX_REPLAYED_ROWS;
+         ++block)
         render_next_block();
 }
 
