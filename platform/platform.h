@@ -6,7 +6,7 @@
 #include <cstdint>
 
 // ---- Start-up ------------------------------------------------------------------------------
-// Connects to the X display and readies GLUT's fonts and solids (glutInit, no GLUT window).
+// Connects to the X display.
 // False when no display can be opened; platform_error() then says why. Call once, first.
 bool platform_open();
 // Releases what platform_open acquired.

@@ -1,7 +1,4 @@
-// Start-up of the platform layer: the X display through SDL, and GLUT for its bitmap fonts and
-// solids. GLUT opens no window of its own; it only needs glutInit before the first call.
-#include <GL/glut.h>
-
+// Start-up of the platform layer: the X display through SDL.
 #include <cstdio>
 #include <cstdlib>
 
@@ -18,17 +15,13 @@ bool platform_fail(const char* reason, const char* detail) {
 
 bool platform_open() {
     if (opened) return true;
-    // GLUT draws through X and ends the process when it finds no X display, so check first.
+    // Say plainly that no display is set, rather than relay the video driver's own wording.
     const char* display = std::getenv("DISPLAY");
     if (display == nullptr || display[0] == '\0') {
         return platform_fail("no X display (DISPLAY is not set)", "");
     }
     SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) return platform_fail("cannot open the X display", SDL_GetError());
-    int argc = 1;
-    char name[] = "quadrise";
-    char* argv[] = {name, nullptr};
-    glutInit(&argc, argv);
     opened = true;
     return true;
 }

@@ -2,7 +2,6 @@
 // travel along the path with the music time. The time expressions are unsigned 32-bit
 // differences of the clock, scaled in double and handed to GL in single precision.
 #include <GL/gl.h>
-#include <GL/glut.h>
 
 #include <cmath>
 
@@ -12,6 +11,34 @@
 constexpr double PHASE_SPREAD = 565.4866776461622;
 
 enum Palette { PALETTE_A, PALETTE_B, PALETTE_C };
+
+// The unit cube: edge 1 about the origin, six faces with outward normals, each face drawn as the
+// triangles (0, 1, 2) and (0, 2, 3) of its corners, counter-clockwise seen from outside. Faces,
+// corners and triangles keep the order of the solid cube the scenes were first drawn with, so the
+// lighting, the depth and every rasterised pixel stay the same.
+struct CubeFace {
+    float normal[3];
+    float corner[4][3];
+};
+constexpr float E = 0.5f;
+static constexpr CubeFace unit_cube[6] = {
+    {{0, 0, 1}, {{E, E, E}, {-E, E, E}, {-E, -E, E}, {E, -E, E}}},
+    {{1, 0, 0}, {{E, E, E}, {E, -E, E}, {E, -E, -E}, {E, E, -E}}},
+    {{0, 1, 0}, {{E, E, E}, {E, E, -E}, {-E, E, -E}, {-E, E, E}}},
+    {{-1, 0, 0}, {{-E, E, E}, {-E, E, -E}, {-E, -E, -E}, {-E, -E, E}}},
+    {{0, -1, 0}, {{-E, -E, -E}, {E, -E, -E}, {E, -E, E}, {-E, -E, E}}},
+    {{0, 0, -1}, {{E, -E, -E}, {-E, -E, -E}, {-E, E, -E}, {E, E, -E}}},
+};
+static constexpr int32_t FACE_TRIANGLES[6] = {0, 1, 2, 0, 2, 3};
+
+static void solid_cube() {
+    glBegin(GL_TRIANGLES);
+    for (const CubeFace& face : unit_cube) {
+        glNormal3fv(face.normal);
+        for (int32_t corner : FACE_TRIANGLES) glVertex3fv(face.corner[corner]);
+    }
+    glEnd();
+}
 
 // The phase of the cube being drawn, kept in single precision: the colour is computed from the
 // rounded value, not from the double it came from.
@@ -48,7 +75,7 @@ static void path_cube(uint32_t i, Palette palette, double time_phase, float z, b
     set_cube_colour(palette, time_phase, static_cast<double>(i) / PHASE_SPREAD);
     glTranslatef(path_points[i], path_points[i + 1], z);
     if (spin) glRotatef(static_cast<float>(scaled(music_clock_ms, 0.1)), 0.0f, 1.0f, 0.0f);
-    glutSolidCube(1.0);
+    solid_cube();
     glPopMatrix();
 }
 

@@ -46,7 +46,7 @@ void path_build(int32_t depth, float x1, float y1, float x2, float y2, float ang
 extern float text_pos[3];
 extern float text_colour[4];
 
-// Draws text in GLUT's 9x15 bitmap font at a 3D raster position, unlit, in colour (RGBA);
+// Draws text in the 9x15 bitmap font at a 3D raster position, unlit, in colour (RGBA);
 // leaves the current colour and lighting as they were.
 void text_draw(const char* text, const float* position, const float* colour);
 

@@ -3,6 +3,9 @@
 # small tolerance. A mismatch leaves the new picture and the difference in build/scene-pictures.
 source "$(dirname "$0")/lib/common.sh"
 f=$E2E_TMP/f.png
+for program in quadrise quadrise-render; do
+    ! ldd "$BUILD/$program" | grep -i glut || fail "$program links GLUT"
+done
 "$BUILD/quadrise-render" frame --help | grep -q "frame MS -o OUT.png" || fail "--help"
 expect 2 "missing the music time" frame -o "$f"
 expect 2 "missing -o" frame 1000
