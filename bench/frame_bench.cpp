@@ -1,29 +1,44 @@
 // Frames per second of each scene as the demo's frame pump draws them: clear, one timeline step
 // and a buffer swap per frame, the clock moving one 20 ms block step a frame from the middle of
-// the scene, 150 frames (3 s of music) per run. "empty" is the black opening before 5.5 s, whose
-// frames only clear and swap. Needs an X display: bench/frames.sh runs it on Xvfb.
+// the scene, 150 frames (3 s of music) per run, with the cubes batched and drawn one at a time
+// (immediate) in turn. "empty" is the black opening before 5.5 s, whose frames only clear and
+// swap. Besides the mean, each run reports the median and the 95th percentile of its frame
+// times. Needs an X display: bench/frames.sh runs it on Xvfb.
 #include <GL/gl.h>
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <vector>
 
 #include "app/app.h"
+#include "timeline/timeline.h"
 #include "tools/frame_render.h"
 
-static void BM_Frames(benchmark::State& state, uint32_t start) {
+static void BM_Frames(benchmark::State& state, uint32_t start, CubeDrawing drawing) {
+    cube_drawing = drawing;
     frame_render(start);
     uint32_t ms = start;
+    std::vector<double> frame_ms;
     for (auto _ : state) {
+        auto begun = std::chrono::steady_clock::now();
         ms += 20;
         frame_draw(ms);
         window_swap_buffers(main_window);
+        frame_ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begun).count());
     }
+    std::sort(frame_ms.begin(), frame_ms.end());
     state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()),
                                                benchmark::Counter::kIsRate);
+    state.counters["median_ms"] = frame_ms[frame_ms.size() / 2];
+    state.counters["p95_ms"] = frame_ms[frame_ms.size() * 95 / 100];
+    cube_drawing = CUBES_BATCHED;
 }
 
-#define SCENE(name, start) \
-    BENCHMARK_CAPTURE(BM_Frames, name, start)->Iterations(150)->UseRealTime()->Unit(benchmark::kMillisecond)
+#define SCENE(name, start)                                                                                  \
+    BENCHMARK_CAPTURE(BM_Frames, name, start, CUBES_BATCHED)->Iterations(150)->UseRealTime()->Unit(benchmark::kMillisecond); \
+    BENCHMARK_CAPTURE(BM_Frames, name##_immediate, start, CUBES_IMMEDIATE)->Iterations(150)->UseRealTime()->Unit(benchmark::kMillisecond)
 SCENE(empty, 1000);
 SCENE(title, 8000);
 SCENE(palette, 64000);

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Frames per second of each scene and of an empty frame on a private Xvfb (Mesa's llvmpipe, a
-# 1024x768 window), then the time quadrise-render frame takes for a late frame.
+# 1024x768 window), the cubes batched and drawn one at a time (the _immediate runs), then the time quadrise-render frame takes for a late frame.
 # Usage: bench/frames.sh [BUILD_DIR] [Google Benchmark options, e.g. --benchmark_repetitions=3]
 set -euo pipefail
 build=${1:-build}

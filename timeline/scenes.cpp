@@ -12,34 +12,6 @@ constexpr double PHASE_SPREAD = 565.4866776461622;
 
 enum Palette { PALETTE_A, PALETTE_B, PALETTE_C };
 
-// The unit cube: edge 1 about the origin, six faces with outward normals, each face drawn as the
-// triangles (0, 1, 2) and (0, 2, 3) of its corners, counter-clockwise seen from outside. Faces,
-// corners and triangles keep the order of the solid cube the scenes were first drawn with, so the
-// lighting, the depth and every rasterised pixel stay the same.
-struct CubeFace {
-    float normal[3];
-    float corner[4][3];
-};
-constexpr float E = 0.5f;
-static constexpr CubeFace unit_cube[6] = {
-    {{0, 0, 1}, {{E, E, E}, {-E, E, E}, {-E, -E, E}, {E, -E, E}}},
-    {{1, 0, 0}, {{E, E, E}, {E, -E, E}, {E, -E, -E}, {E, E, -E}}},
-    {{0, 1, 0}, {{E, E, E}, {E, E, -E}, {-E, E, -E}, {-E, E, E}}},
-    {{-1, 0, 0}, {{-E, E, E}, {-E, E, -E}, {-E, -E, -E}, {-E, -E, E}}},
-    {{0, -1, 0}, {{-E, -E, -E}, {E, -E, -E}, {E, -E, E}, {-E, -E, E}}},
-    {{0, 0, -1}, {{E, -E, -E}, {-E, -E, -E}, {-E, E, -E}, {E, E, -E}}},
-};
-static constexpr int32_t FACE_TRIANGLES[6] = {0, 1, 2, 0, 2, 3};
-
-static void solid_cube() {
-    glBegin(GL_TRIANGLES);
-    for (const CubeFace& face : unit_cube) {
-        glNormal3fv(face.normal);
-        for (int32_t corner : FACE_TRIANGLES) glVertex3fv(face.corner[corner]);
-    }
-    glEnd();
-}
-
 // The phase of the cube being drawn, kept in single precision: the colour is computed from the
 // rounded value, not from the double it came from.
 static float cube_phase = 0.0f;
@@ -50,40 +22,43 @@ static double scaled(uint32_t time, double speed) {
 
 // Sets cube_phase and the colour (which the colour material turns into ambient and diffuse).
 // Negative components light to black, which makes the dark gaps between the bands.
-static void set_cube_colour(Palette palette, double time_phase, double index_phase) {
+static void cube_colour(Palette palette, double time_phase, double index_phase, float* rgb) {
     cube_phase = static_cast<float>(time_phase - index_phase);
     double phase = cube_phase;
     switch (palette) {
         case PALETTE_A:
-            glColor3f(static_cast<float>(std::sin(0.3 * phase)), 0.0f,
-                      static_cast<float>(std::sin(0.3 * (phase - 45.0))));
+            rgb[0] = static_cast<float>(std::sin(0.3 * phase));
+            rgb[1] = 0.0f;
+            rgb[2] = static_cast<float>(std::sin(0.3 * (phase - 45.0)));
             break;
         case PALETTE_B:
-            glColor3f(static_cast<float>(std::sin(0.3 * (phase - 60.0))),
-                      static_cast<float>(std::sin(0.3 * phase)), 0.0f);
+            rgb[0] = static_cast<float>(std::sin(0.3 * (phase - 60.0)));
+            rgb[1] = static_cast<float>(std::sin(0.3 * phase));
+            rgb[2] = 0.0f;
             break;
         case PALETTE_C:
-            glColor3f(static_cast<float>(std::sin(0.02 * phase)), 0.0f,
-                      static_cast<float>(std::sin(0.01 * (phase - 45.0))));
+            rgb[0] = static_cast<float>(std::sin(0.02 * phase));
+            rgb[1] = 0.0f;
+            rgb[2] = static_cast<float>(std::sin(0.01 * (phase - 45.0)));
             break;
     }
 }
 
 // A unit cube on the path point whose x is at float index i, optionally spinning about y.
 static void path_cube(uint32_t i, Palette palette, double time_phase, float z, bool spin) {
-    glPushMatrix();
-    set_cube_colour(palette, time_phase, static_cast<double>(i) / PHASE_SPREAD);
-    glTranslatef(path_points[i], path_points[i + 1], z);
-    if (spin) glRotatef(static_cast<float>(scaled(music_clock_ms, 0.1)), 0.0f, 1.0f, 0.0f);
-    solid_cube();
-    glPopMatrix();
+    float rgb[3];
+    cube_colour(palette, time_phase, static_cast<double>(i) / PHASE_SPREAD, rgb);
+    float degrees = spin ? static_cast<float>(scaled(music_clock_ms, 0.1)) : 0.0f;
+    cube_add(path_points[i], path_points[i + 1], z, spin, degrees, rgb);
 }
 
 // One flat, still cube on every point of the path.
 static void flat_path(Palette palette, double time_phase) {
+    cubes_begin();
     for (uint32_t i = 0; i < static_cast<uint32_t>(path_len); i += 2) {
         path_cube(i, palette, time_phase, 0.0f, false);
     }
+    cubes_end();
 }
 
 static void title_text(const char* text, float alpha) {
@@ -121,9 +96,11 @@ void scene_palette() {
 
 void scene_tilted() {
     double time_phase = scaled(music_clock_ms, 0.01);
+    cubes_begin();
     for (uint32_t i = 0; i < static_cast<uint32_t>(path_len); i += 2) {
         path_cube(i, PALETTE_A, time_phase, -path_points[i + 1], true);
     }
+    cubes_end();
 }
 
 void scene_bands() {
@@ -132,6 +109,7 @@ void scene_bands() {
     glRotatef(90.0f, 1.0f, 0.0f, 0.0f);
     double late_phase = scaled(t - 5000u, 0.01);
     for (int band = 0; band < 4; ++band) {
+        cubes_begin();
         // Only the first band's near row runs ahead of the far row; later bands match.
         double near_phase = band == 0 ? scaled(t, 0.01) : late_phase;
         for (uint32_t i = 0; i < static_cast<uint32_t>(path_len); i += 2) {
@@ -140,6 +118,7 @@ void scene_bands() {
         }
         if (band < 3) glTranslatef(30.0f, 0.0f, 0.0f);
     }
+    cubes_end();
 }
 
 void scene_trail() {
@@ -153,5 +132,7 @@ void scene_trail() {
     // read from before 107 s (a stale block stamp) would wrap the count: the trail is empty then.
     uint32_t floats = t >= 107000 ? t - 107000u : 0;
     double time_phase = scaled(t, 0.1);
+    cubes_begin();
     for (uint32_t i = 0; i < floats; i += 2) path_cube(i, PALETTE_C, time_phase, -2.0f, true);
+    cubes_end();
 }

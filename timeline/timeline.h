@@ -31,6 +31,22 @@ void scene_tilted();
 void scene_bands();
 void scene_trail();
 
+// ---- Cubes ----------------------------------------------------------------------------------
+// How the scenes hand their cubes to GL: all of a scene's cubes at once from one vertex array
+// (the default), or one at a time through the matrix stack (QUADRISE_DRAW=immediate), which draws
+// the same pictures and is kept to compare with.
+enum CubeDrawing { CUBES_BATCHED, CUBES_IMMEDIATE };
+extern CubeDrawing cube_drawing;
+
+// The current modelview becomes the frame of the cubes added after it; call it again when the
+// scene moves that frame on between cubes.
+void cubes_begin();
+// A unit cube at (x, y, z) of the frame, turned by degrees about its y axis when spin is set, lit
+// in colour (RGB, the ambient and diffuse material).
+void cube_add(float x, float y, float z, bool spin, float degrees, const float* colour);
+// Draws the cubes added since the scene began.
+void cubes_end();
+
 // ---- Fractal point path ---------------------------------------------------------------------
 constexpr int32_t PATH_CAPACITY = 32768;
 extern float path_points[PATH_CAPACITY];  // point k: x at 2k, y at 2k + 1; the rest stays zero

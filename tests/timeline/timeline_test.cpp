@@ -110,6 +110,27 @@ TEST_F(Timeline, SettlingOnceABlockStepBackDrawsWhatWalkingEveryBlockStepDraws) 
     }
 }
 
+// The batched cubes against the cubes drawn one at a time, in every drawn state (the title in
+// each of its three parts) and at the trail's first frame: rounding may move a pixel, no more.
+TEST_F(Timeline, BatchedCubesDrawThePicturesOfCubesDrawnOneAtATime) {
+    for (uint32_t ms : {9000u, 14500u, 30000u, 64000u, 82500u, 98500u, 107020u, 114000u, 131000u, 150000u}) {
+        SCOPED_TRACE(ms);
+        cube_drawing = CUBES_IMMEDIATE;
+        const Picture one_at_a_time = settled(ms);
+        cube_drawing = CUBES_BATCHED;
+        const Picture batched = settled(ms);
+        int64_t total = 0, off = 0;
+        for (size_t i = 0; i < batched.size(); ++i) {
+            const int difference = std::abs(batched[i] - one_at_a_time[i]);
+            total += difference;
+            off += difference > 2;
+        }
+        EXPECT_GT(region(batched, lit).count, 500);
+        EXPECT_LE(total, static_cast<int64_t>(batched.size()));  // at most one level on average
+        EXPECT_LE(off * 200, static_cast<int64_t>(batched.size()));
+    }
+}
+
 TEST_F(Timeline, TheFirstTitleAppearsAt5500WithItsTextAtTheProjectedRasterPosition) {
     EXPECT_EQ(region(first(5499), lit).count, 0);
     const Region text = region(first(5500), white);
