@@ -51,12 +51,14 @@ static bool show_window() {
 }
 
 int app_main() {
+    platform_end_on_interrupt();
     if (!platform_open()) {
         // Without a display no message box can appear either, so say it on the terminal.
         std::fprintf(stderr, "quadrise: cannot start: %s\n", platform_error());
         return 0;
     }
-    if (!choose_display_mode()) {
+    // An interrupt while a question was up ends the program before any window exists.
+    if (!choose_display_mode() || platform_interrupted()) {
         platform_close();
         return 0;
     }

@@ -16,3 +16,6 @@ uint32_t virtual_key(SDL_Keycode key);
 // Records the reason of a failure for platform_error() ("reason: detail", or the reason alone when
 // detail is empty) and returns false.
 bool platform_fail(const char* reason, const char* detail);
+// Bracket a message box, so that an interrupt while it is up ends the box's process.
+void interrupt_box_begin();
+void interrupt_box_end();

@@ -1,4 +1,5 @@
-// Message boxes with no owner window, answered by button, Return (Yes/OK) or Escape (No).
+// Message boxes with no owner window, answered by button, Return (Yes/OK) or Escape (No), or taken
+// down by an interrupt.
 #include <cstdio>
 
 #include "platform/internal.h"
@@ -29,8 +30,14 @@ MessageAnswer message_box(const char* text, const char* caption, MessageButtons 
     box.message = text;
     box.numbuttons = buttons == MESSAGE_OK ? 1 : 2;
     box.buttons = buttons == MESSAGE_OK ? ok_button : yes_no_buttons;
+    // After an interrupt the program is ending: no box, and one already up is taken down.
+    if (platform_interrupted()) return ANSWER_NONE;
     int pressed = -1;
-    if (SDL_ShowMessageBox(&box, &pressed) != 0) {
+    interrupt_box_begin();
+    int shown = SDL_ShowMessageBox(&box, &pressed);
+    interrupt_box_end();
+    if (platform_interrupted()) return ANSWER_NONE;
+    if (shown != 0) {
         // The program goes on as if the box had been dismissed, so say why it never appeared.
         std::fprintf(stderr, "quadrise: cannot show the message box \"%s\": %s\n", caption,
                      SDL_GetError());

@@ -3,9 +3,19 @@
 #include "platform/internal.h"
 
 static bool quit_posted = false;
+static bool interrupt_delivered = false;
 
 void post_quit() {
     quit_posted = true;
+}
+
+// An interrupt or the desktop's close request ends the program the ordinary way.
+static void close_or_quit(WindowHandle window) {
+    if (window != 0) {
+        window_send(window, WINDOW_CLOSE, 0, 0);
+    } else {
+        post_quit();
+    }
 }
 
 static void dispatch_window_event(WindowHandle window, const SDL_WindowEvent& event) {
@@ -30,12 +40,7 @@ static void dispatch(const SDL_Event& event) {
             dispatch_window_event(window, event.window);
             break;
         case SDL_QUIT:
-            // An interrupt or the desktop's close request ends the program the ordinary way.
-            if (window != 0) {
-                window_send(window, WINDOW_CLOSE, 0, 0);
-            } else {
-                post_quit();
-            }
+            close_or_quit(window);
             break;
         default:
             break;
@@ -45,11 +50,15 @@ static void dispatch(const SDL_Event& event) {
 void message_loop_run() {
     while (!quit_posted) {
         SDL_Event event;
-        if (SDL_PollEvent(&event)) {
+        if (platform_interrupted() && !interrupt_delivered) {
+            interrupt_delivered = true;
+            close_or_quit(window_live());
+        } else if (SDL_PollEvent(&event)) {
             dispatch(event);
         } else if (window_live() != 0) {
             window_send(window_live(), WINDOW_PAINT, 0, 0);
-        } else if (SDL_WaitEvent(&event)) {
+        } else if (SDL_WaitEventTimeout(&event, 20)) {
+            // Woken now and then, so that an interrupt is seen without an event.
             dispatch(event);
         }
     }

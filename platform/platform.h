@@ -13,6 +13,12 @@ bool platform_open();
 void platform_close();
 // The reason of the last failure, as one line.
 const char* platform_error();
+// From now on SIGINT and SIGTERM end the program the ordinary way: a message box that is up is
+// taken down and no other is shown, and the message loop closes the window. Without this call
+// they keep their default action.
+void platform_end_on_interrupt();
+// True once SIGINT or SIGTERM has arrived after platform_end_on_interrupt.
+bool platform_interrupted();
 
 // ---- Message boxes -------------------------------------------------------------------------
 // Usable before any window exists; the box has no owner. Return answers Yes/OK, Escape answers No.

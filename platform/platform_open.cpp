@@ -21,6 +21,9 @@ bool platform_open() {
         return platform_fail("no X display (DISPLAY is not set)", "");
     }
     SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+    // SDL's own handlers would turn SIGINT and SIGTERM into a quit event that nothing reads while
+    // a box is up or a tool renders; platform_end_on_interrupt handles them instead.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) return platform_fail("cannot open the X display", SDL_GetError());
     opened = true;
     return true;
