@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "audio/audio.h"
 #include "platform/platform.h"
+#include "tests/support/calloc_failure/calloc_failure.h"
 #include "tests/support/modules.h"
 
 namespace {
@@ -115,6 +117,48 @@ TEST_F(MusicOutput, ClockStaysWithinOneBlockOfTheAudioHandedToTheDevice) {
         ASSERT_LE(clock, end_time[after / 884]) << "block " << after / 884;
     }
     EXPECT_GT(samples, 500);
+}
+
+// Memory running out at each allocation of a play (the three ring buffers, then the mixing
+// thread's record, which is a thread that cannot start) refuses it with the reason; the device is
+// closed again and nothing leaks (LeakSanitizer); the next play starts.
+TEST_F(MusicOutput, EachAllocationOfAPlayFailingLeavesNothingOpen) {
+    std::vector<std::string> reasons;
+    int64_t failures = each_allocation_failing([&] {
+        if (!music_play(song)) reasons.push_back(music_play_error());
+        EXPECT_TRUE(music_stop(song));
+    });
+    EXPECT_EQ(failures, 4);
+    ASSERT_EQ(reasons.size(), 4u);
+    for (int k = 0; k < 3; ++k) EXPECT_EQ(reasons[size_t(k)], "out of memory for the block ring");
+    EXPECT_EQ(reasons[3], "cannot start the mixing thread");
+    EXPECT_TRUE(playing_song == nullptr && wave_buffer == nullptr && music_time_ms(song) == 0);
+    ASSERT_TRUE(music_play(song)) << music_play_error();
+    EXPECT_GT(music_time_ms(song), 0);
+}
+
+// Once the mixing thread has started, its next tick sleeps for 2.5 s, longer than the 2 s ring.
+std::atomic<bool> stall_armed{false};
+void stalling_tick(Song* song) {
+    if (stall_armed.exchange(false)) thread_sleep_ms(2500);
+    song_tick(song);
+}
+
+// A mixing thread stalled past the ring: the device loops over what the ring holds, the clock
+// never runs backwards, and once the thread is back playback goes on at its pace.
+TEST_F(MusicOutput, AStallLongerThanTheRingNeverTurnsTheClockBack) {
+    song->tick_callback = stalling_tick;
+    ASSERT_TRUE(music_play(song));
+    stall_armed = true;
+    int32_t last = music_time_ms(song), a_second_before_the_end = 0;
+    for (int sample = 0; sample < 900; ++sample, thread_sleep_ms(5)) {  // at least 4.5 s
+        const int32_t clock = music_time_ms(song);
+        ASSERT_GE(clock, last) << "sample " << sample;
+        last = clock;
+        if (sample == 700) a_second_before_the_end = clock;
+    }
+    EXPECT_FALSE(stall_armed);
+    EXPECT_GT(last - a_second_before_the_end, 300) << "playback did not go on after the stall";
 }
 
 }  // namespace

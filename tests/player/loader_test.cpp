@@ -5,10 +5,13 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "audio/audio.h"
+#include "tests/support/calloc_failure/calloc_failure.h"
 #include "tests/support/modules.h"
 
 namespace {
@@ -231,6 +234,28 @@ TEST(LoaderRejects, UnregisteredCallbacksAndMissingResourceAndFreeReleasesThePla
     for (int block = 0; block < 4; ++block) render_next_block();
     EXPECT_TRUE(music_free(song));
     EXPECT_TRUE(playing_song == nullptr && wave_buffer == nullptr);
+}
+
+// Memory running out at each allocation of a real song's load (the song, its patterns, its
+// instruments, each sample's header and data, the stream's records) ends that load with a reason and keeps
+// nothing of it (LeakSanitizer); with memory to spare the same bytes load.
+TEST(LoaderRejects, EachAllocationOfALoadFailingEndsItWithAReason) {
+    std::ifstream file(testdata_dir() / test_songs[0], std::ios::binary);
+    const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(file), {}};
+    ASSERT_GT(bytes.size(), 1000u);
+    std::vector<std::string> reasons;
+    int64_t failures = each_allocation_failing([&] {
+        Song* song = load_bytes(bytes);
+        if (song == nullptr) reasons.push_back(music_load_error());
+        music_free(song);
+    });
+    EXPECT_GT(failures, 20);
+    EXPECT_EQ(int64_t(reasons.size()), failures);
+    // The stream's own records come from the callbacks, which can only say the stream did not open.
+    for (const std::string& reason : reasons) EXPECT_TRUE(reason == "out of memory" || reason == "cannot open TEST") << reason;
+    Song* song = load_bytes(bytes);
+    EXPECT_NE(song, nullptr) << music_load_error();
+    music_free(song);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // refusal of programs that could corrupt memory. Decoding the shipped program with its running
 // cursors is pinned by the determinism hashes.
 #include "synth_test_support.h"
+#include "tests/support/calloc_failure/calloc_failure.h"
 
 using SynthDriver = SynthSlots;
 
@@ -97,4 +98,33 @@ TEST_F(SampleHandOver, ClipsScalesToThirtyTwoSevenSixtyFiveAndWritesOnlyWhatTheS
         synth_fill_sample(dest.data(), c.byte_length, 16, c.instrument, 0);
         EXPECT_EQ(dest, c.after) << "instrument " << c.instrument;
     }
+}
+
+// Memory running out at each allocation of slot creation and of a render ends it with a reason;
+// nothing leaks (LeakSanitizer), and a later render with memory to spare succeeds.
+TEST(SynthMemory, EachAllocationOfSlotsAndOfARenderFailingEndsIt) {
+    EXPECT_EQ(each_allocation_failing([] {
+                  const bool made = synth_slots_create();
+                  EXPECT_EQ(made, !calloc_failed());
+                  synth_slots_free();
+              }),
+              2);
+    ASSERT_TRUE(synth_slots_create());
+    ProgramBuilder b;
+    b.step(5, 1, {0.01f, 0.5f, 0.5f, 1.0f}, {0}).step(5, 2, {0.02f, 0.5f, 0.5f, 1.0f}, {0});
+    b.step(5, 3, {0.03f, 0.5f, 0.5f, 1.0f}, {0});
+    const SynthProgram program = b.program();
+    std::vector<std::string> reasons;
+    int64_t failures = each_allocation_failing([&] {
+        const char* reason = nullptr;
+        const bool rendered = synth_render_program(program, &reason);
+        EXPECT_EQ(rendered, !calloc_failed());
+        if (!rendered) reasons.push_back(reason);
+    });
+    EXPECT_GE(failures, 4);  // the delay lines and the three slots
+    ASSERT_EQ(int64_t(reasons.size()), failures);
+    EXPECT_EQ(reasons.front(), "out of memory for the delay lines");
+    EXPECT_EQ(reasons.back(), "out of memory for a slot");
+    EXPECT_GT(synth_slot_length(3), 1000);  // the run without a failure rendered every step
+    synth_slots_free();
 }
