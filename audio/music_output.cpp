@@ -1,7 +1,7 @@
 // Playback through the audio device: the ring, rendered ahead, loops on the device, and the
 // mixing thread re-renders every block the play cursor has left, so the ring always holds about
 // one ring length of sound ahead of what is heard. Three shared flags coordinate start and stop;
-// nothing else is locked.
+// the device's own lock keeps it from reading a block while it is written.
 #include <atomic>
 #include <cstdio>
 
@@ -36,7 +36,12 @@ static int mixer_thread() {
         int32_t play_block = play_cursor_follow(wave_out_position());
         while (write_block != play_block) {
             render_busy = true;
+            // The block is normally one the device has left. A thread stalled for longer than
+            // the ring finds the device come round to it again, so the device waits while it is
+            // written (a block renders in well under a millisecond).
+            wave_out_lock();
             render_next_block();
+            wave_out_unlock();
             clock_block_set(clock_block + 1 < block_count ? clock_block + 1 : 0);
             render_busy = false;
         }

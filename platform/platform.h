@@ -113,6 +113,10 @@ void wave_out_write(const int16_t* frames, uint32_t bytes);
 // 2^32 like the 32-bit counter of a native wave-out device. Read under the device's lock, so the
 // buffer contents written before this call are ordered before the device's later reads of them.
 uint32_t wave_out_position();
+// Holds the device back from the buffer until wave_out_unlock, for writing a part of it that the
+// device may be reading. Without an open device nothing happens.
+void wave_out_lock();
+void wave_out_unlock();
 // Stops playback and hands the buffer back; the position returns to 0. Without an open device
 // nothing happens.
 void wave_out_reset();

@@ -78,6 +78,14 @@ uint32_t wave_out_position() {
     return bytes;
 }
 
+void wave_out_lock() {
+    if (device != 0) SDL_LockAudioDevice(device);
+}
+
+void wave_out_unlock() {
+    if (device != 0) SDL_UnlockAudioDevice(device);
+}
+
 void wave_out_reset() {
     if (device == 0) return;
     SDL_PauseAudioDevice(device, 1);
