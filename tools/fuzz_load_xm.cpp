@@ -1,7 +1,4 @@
-// libFuzzer target: arbitrary bytes go through the loader from memory; a module that loads is
-// played for at most 3 s or 300 ticks through the block renderer and freed again. Playing stops
-// early once the song keeps coming back to rows it has already played (a loop or the song's
-// end), since from there on it replays cells the engine has already run.
+// libFuzzer target for the XM loader and the engine behind it (fuzz_load_xm_input).
 // With QUADRISE_WRITE_SEEDS=DIR set it instead writes a seed corpus of writer-made modules to DIR
 // and exits.
 #include <cstdint>
@@ -11,50 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "audio/audio.h"
-#include "resources/resources.h"
-#include "player/player.h"
+#include "tools/fuzz_inputs.h"
 #include "tools/xm_writer.h"
 
 namespace {
-
-// The engine's paths (ticks, rows, effects, envelopes, voice starts) are the same at any mix rate,
-// and at a low one the mixer meets its loop ends and ramp ends more often per frame; an input
-// mixed at 8000 Hz costs a fifth of one mixed at 44100 Hz.
-constexpr int32_t FUZZ_MIX_RATE = 8000;
-constexpr int32_t TICKS_TO_PLAY = 300;
-constexpr int32_t MAX_BLOCKS = 3 * 1000 / 20;  // 3 s of 20 ms blocks, for slow BPMs
-constexpr int32_t MAX_REPLAYED_ROWS = 8;  // rows entered again before playing stops
-
-EmbeddedResource fuzz_resource[1];
-int32_t ticks_played;
-int32_t replayed_rows;
-int32_t last_order, last_row;
-bool row_played[256][256];  // by order position and row
-
-void counting_tick(Song* song) {
-    ++ticks_played;
-    song_tick(song);
-    if (song->order_pos == last_order && song->row == last_row) return;
-    last_order = song->order_pos;
-    last_row = song->row;
-    bool& played = row_played[last_order & 0xFF][last_row & 0xFF];
-    if (played) ++replayed_rows;
-    played = true;
-}
-
-void play_some_ticks(Song* song) {
-    if (!playback_prepare(song)) return;
-    song->tick_callback = counting_tick;
-    ticks_played = 0;
-    replayed_rows = 0;
-    last_order = last_row = -1;
-    std::memset(row_played, 0, sizeof row_played);
-    for (int32_t block = 0; block < MAX_BLOCKS && ticks_played < TICKS_TO_PLAY &&
-                            replayed_rows < MAX_REPLAYED_ROWS;
-         ++block)
-        render_next_block();
-}
 
 // A pattern using every effect type with a varied parameter, with notes, key-offs and
 // volume-column bytes, so that mutations start from cells that reach every engine path.
@@ -133,19 +90,10 @@ bool write_seeds(const char* directory) {
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     const char* seed_directory = std::getenv("QUADRISE_WRITE_SEEDS");
     if (seed_directory) std::exit(write_seeds(seed_directory) ? 0 : 1);
-    music_set_file_callbacks(resource_open, resource_close, resource_read, resource_seek,
-                             resource_tell);
-    mix_rate = FUZZ_MIX_RATE;
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size > INT32_MAX) return 0;
-    fuzz_resource[0] = {"MUSIC", "FUZZ", data, uint32_t(size)};
-    resources_use(fuzz_resource, 1);
-    Song* song = music_load("FUZZ", nullptr);
-    if (!song) return 0;
-    play_some_ticks(song);
-    music_free(song);  // also releases the playback holding it
+    fuzz_load_xm_input(data, size);
     return 0;
 }
