@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "audio/audio.h"
 #include "player/player.h"
 
 namespace {
@@ -454,7 +453,7 @@ bool music_free(Song* song) {
     if (!song) return false;
     // The renderer must never reach a freed Song: stop the playback that holds it (the mixing
     // thread finishes its block first).
-    if (song == playing_song) playback_stop(song);
+    if (song == playing_song && playback_stop) playback_stop(song);
     for (int32_t i = 0; i < song->instrument_count; ++i) {
         Instrument& ins = song->instruments[i];
         for (int32_t j = 0; j < ins.sample_count; ++j) {

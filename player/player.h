@@ -278,6 +278,13 @@ extern Instrument dummy_instrument;
 // Output frames per second; read by set_bpm and the voice update.
 extern int32_t mix_rate;
 
+// The Song the block renderer plays (set by playback_prepare; null when stopped), and how
+// music_free stops that playback before it frees the Song: playback_prepare puts the release of
+// the ring here (offline playback holds nothing else) and music_play its music_stop, because the
+// mixing thread and the device must end first.
+extern Song* playing_song;
+extern bool (*playback_stop)(Song* song);
+
 // ---- Loader -----------------------------------------------------------------------------------
 // Why the last load failed, as one line a tool can print ("truncated at byte 1234", ...).
 const char* music_load_error();

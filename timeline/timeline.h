@@ -9,15 +9,14 @@ extern int32_t timeline_state;   // -3 .. 11 act; starts at -3
 extern uint32_t music_clock_ms;  // music time read at the end of the previous frame
 extern float fog_colour[4];
 
-// The clock the timeline reads once per frame. By default the music heard now
-// (music_time_ms of demo_song); tests and tools put their own clock here.
+// What the timeline needs from the program around it, handed over before its first frame (the
+// demo's window procedure does so when its window is made): the clock it reads once per frame,
+// what the start-up frame runs after building the path (false: the music could not be loaded),
+// and how it closes the demo's window. Until then the clock stays at 0, there is no music to start
+// and closing does nothing; tools and tests put their own here after the window is made.
 extern uint32_t (*timeline_clock)();
-uint32_t timeline_music_clock();
-
-// What the start-up frame runs after building the path: by default music_bring_up (synthesis,
-// module load, playback start). Tools and tests that want the pictures without the sound put
-// their own here; false means the music could not be loaded.
 extern bool (*timeline_music_start)();
+extern void (*timeline_close)();
 
 // One frame of the demo, between the buffer clear and the swap. Returns the new clock value.
 uint32_t timeline_step();

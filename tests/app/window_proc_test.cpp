@@ -67,7 +67,7 @@ TEST_F(DemoWindow, StartUpFramesShowLoadingThenBlackUntilTheClockMoves) {
     EXPECT_TRUE(timeline_state == -1 && path_len == 4096);
     for (int frame = 0; frame < 10; ++frame) window_update(main_window);
     EXPECT_TRUE(timeline_state == -1 && region(read_frame(), lit).count == 0);
-    EXPECT_EQ(timeline_music_clock(), 0u);  // without a song the real clock stays 0 as well
+    EXPECT_EQ(demo_music_clock(), 0u);  // without a song the real clock stays 0 as well
     test_clock_ms = 1;
     window_update(main_window);  // this frame still sees the 0 read at the end of the last
     EXPECT_TRUE(timeline_state == -1 && music_clock_ms == 1);
@@ -100,7 +100,7 @@ TEST_F(DemoWindow, BringUpPlaysALoadableSoundtrackAndFailsForAMissingOrMalformed
 // message loop would not return).
 TEST_F(DemoWindow, TheClockRunsFromTheFrameAfterTheBringUpAndClosingStopsTheMusic) {
     serve_soundtrack(xm_write(xm_basic_module(4)));
-    timeline_clock = timeline_music_clock;
+    timeline_clock = demo_music_clock;
     timeline_music_start = music_bring_up;
     timeline_state = -3;
     window_update(main_window);  // "Loading..."
