@@ -163,7 +163,7 @@ void row_effect(ChannelState* channel, const RowContext& row) {
         if (param != 0) row.song->global_slide_memory = param;
         break;
     case EFFECT_ENVELOPE_POSITION:
-        if (row.sound.instrument->vol_type & 1) envelope_jump(channel, row.sound.instrument, param);
+        if (row.sound.instrument->vol_type & ENVELOPE_ON) envelope_jump(channel, row.sound.instrument, param);
         break;
     case EFFECT_PANNING_SLIDE:
         if (param != 0) {
@@ -196,7 +196,7 @@ static void arpeggio(ChannelState* channel, const Song* song, const SampleHeader
     int32_t phase = song->tick % 3;
     int32_t semitones = phase == 1 ? param >> 4 : phase == 2 ? param & 15 : 0;
     if (semitones != 0) {
-        if (song->song_flags & 1) {
+        if (song->song_flags & SONG_LINEAR_FREQUENCIES) {
             channel->period_delta = 64 * semitones;
         } else {
             channel->period_delta = amiga_period(channel->real_note + semitones, sample->finetune) -

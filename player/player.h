@@ -147,6 +147,9 @@ struct SampleHeader {
     int8_t relative_note;
 };
 
+// The bits of an envelope's type (vol_type, pan_type).
+enum : uint8_t { ENVELOPE_ON = 1, ENVELOPE_SUSTAIN = 2, ENVELOPE_LOOP = 4 };
+
 struct Instrument {
     int32_t sample_count;
     SampleHeader* samples[16];
@@ -156,7 +159,7 @@ struct Instrument {
     uint8_t vol_point_count, pan_point_count;
     uint8_t vol_sustain, vol_loop_start, vol_loop_end;
     uint8_t pan_sustain, pan_loop_start, pan_loop_end;
-    uint8_t vol_type, pan_type;  // bit 0 on, bit 1 sustain, bit 2 loop
+    uint8_t vol_type, pan_type;  // ENVELOPE_ON | ENVELOPE_SUSTAIN | ENVELOPE_LOOP
     uint8_t vibrato_type;
     uint8_t vibrato_sweep;
     uint8_t vibrato_depth;
@@ -170,6 +173,9 @@ typedef void (*TickCallback)(Song* song);
 typedef int (*SampleLoadCallback)(int16_t* dest, int byte_length, int bits, int instrument,
                                   int sample_number);
 
+// The song flag that selects the linear frequency table; without it the Amiga table.
+constexpr uint16_t SONG_LINEAR_FREQUENCIES = 1;
+
 struct Song {
     Pattern* patterns;
     Instrument* instruments;
@@ -181,7 +187,7 @@ struct Song {
     int32_t used_patterns;
     int32_t pattern_count;
     int16_t instrument_count;
-    uint16_t song_flags;  // bit 0: linear frequency table
+    uint16_t song_flags;  // SONG_LINEAR_FREQUENCIES
     int16_t default_tempo;
     int16_t default_bpm;
     uint8_t order_table[256];
@@ -227,6 +233,8 @@ struct Voice {
 };
 
 constexpr int VOICE_COUNT = 256;
+constexpr int32_t TWIN_OFFSET = 32;               // voice v's twin is v + 32, and back
+constexpr int32_t MIXED_VOICES = 2 * TWIN_OFFSET;  // the voices mix_voices plays: 0..63
 extern Voice voices[VOICE_COUNT];
 
 struct ChannelState {
