@@ -88,15 +88,22 @@ static void act() {
         case -1: if (t > 0) advance(); break;
         case 0: scene_title(); break;
         case 1: scene_palette(); break;
-        case 2: tilted_until(90000, static_cast<float>(static_cast<double>(120000u - t) * 0.01), 0.0f); break;
+        case 2:
+            tilted_until(SHOW_BANDS_MS, static_cast<float>(static_cast<double>(120000u - t) * 0.01), 0.0f);
+            break;
         case 3: fog_on(); advance(); break;
-        case 4: bands_until(107000, static_cast<float>(static_cast<double>(t - 90000u) * 0.01)); break;
+        case 4:
+            bands_until(SHOW_TRAIL_MS, static_cast<float>(static_cast<double>(t - SHOW_BANDS_MS) * 0.01));
+            break;
         case 5: glDisable(GL_FOG); advance(); break;
         case 6: greetings(); scene_trail(); break;
         case 7: fog_on(); advance(); break;
-        case 8: bands_until(143500, static_cast<float>(static_cast<double>(t - 119000u) * 0.008 - 10.0)); break;
+        case 8:
+            bands_until(SHOW_SPINNING_MS,
+                        static_cast<float>(static_cast<double>(t - SHOW_FAR_BANDS_MS) * 0.008 - 10.0));
+            break;
         case 9: glDisable(GL_FOG); advance(); break;
-        case 10: tilted_until(157000, static_cast<float>(static_cast<double>(t) * 0.01), 1.0f); break;
+        case 10: tilted_until(SHOW_END_MS, static_cast<float>(static_cast<double>(t) * 0.01), 1.0f); break;
         case 11: timeline_close(); break;  // every frame, if the window survives
         default: break;
     }

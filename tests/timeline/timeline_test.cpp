@@ -57,7 +57,8 @@ protected:
 // without running the next state.
 TEST_F(Timeline, EachStateLeavesExactlyAtItsThresholdWithoutRunningTheNext) {
     const std::pair<int32_t, uint32_t> last_stay[] = {
-        {-1, 0}, {0, 45000}, {1, 74999}, {2, 89999}, {4, 106999}, {6, 118999}, {8, 143499}, {10, 156999}};
+        {-1, 0}, {0, SHOW_TITLE_SCENE_END_MS}, {1, SHOW_TILTED_MS - 1}, {2, SHOW_BANDS_MS - 1}, {4, SHOW_TRAIL_MS - 1},
+        {6, SHOW_FAR_BANDS_MS - 1}, {8, SHOW_SPINNING_MS - 1}, {10, SHOW_END_MS - 1}};
     for (const auto& [state, stays_at] : last_stay) {
         SCOPED_TRACE(state);
         EXPECT_EQ(state_after(state, stays_at), state);
@@ -71,7 +72,7 @@ TEST_F(Timeline, EachStateLeavesExactlyAtItsThresholdWithoutRunningTheNext) {
 // and sends close every frame, and states outside the table do nothing.
 TEST_F(Timeline, OneFrameStatesPassTheFinalOneSendsCloseEveryFrameAndOthersDoNothing) {
     for (int32_t state : {-3, -2, 3, 5, 7, 9}) EXPECT_EQ(state_after(state, 0), state + 1);
-    for (int frame = 0; frame < 5; ++frame) EXPECT_EQ(state_after(11, 157000), 11);
+    for (int frame = 0; frame < 5; ++frame) EXPECT_EQ(state_after(11, SHOW_END_MS), 11);
     for (int32_t state : {-4, 12}) EXPECT_EQ(state_after(state, 200000), state);
     EXPECT_EQ(close_requests, 5);
 }
@@ -91,13 +92,13 @@ TEST_F(Timeline, TextLeavesColourAndLightingAsTheyWere) {
 }
 
 TEST_F(Timeline, AStatesLastFrameIsTheClearedScreenAfterABlockStepOfItsScene) {
-    for (uint32_t end : {75000u, 90000u, 107000u, 143500u, 157000u}) {
+    for (uint32_t end : {SHOW_TILTED_MS, SHOW_BANDS_MS, SHOW_TRAIL_MS, SHOW_SPINNING_MS, SHOW_END_MS}) {
         SCOPED_TRACE(end);
         EXPECT_GT(region(first(end - 20), lit).count, 1000);
         EXPECT_EQ(region(first(end), lit).count, 0);
     }
     EXPECT_EQ(close_requests, 0);
-    frame_render(157020);  // the window closed at 157000
+    frame_render(SHOW_END_MS + 20);  // the window closed at the end
     EXPECT_GT(close_requests, 0);
 }
 
