@@ -75,6 +75,8 @@ void song_tick(Song* song) {
 
 // ---- Channel helpers --------------------------------------------------------------------------
 
+// The dummy sample is one shared, writable record: every fallback nulls its data again, so a voice
+// handed it stops at once in the mixer whatever was stored into it since.
 ChannelSound channel_sound(const Song* song, const ChannelState* channel) {
     if (channel->instrument >= song->instrument_count || !song->instruments) {
         dummy_sample.data = nullptr;
