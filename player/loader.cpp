@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "player/player.h"
+#include "player/stream.h"
 
 namespace {
 

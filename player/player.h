@@ -27,39 +27,13 @@ typedef int32_t (*FileReadFn)(void* destination, int32_t count, void* stream);
 typedef void* (*FileSeekFn)(void* stream, int32_t offset, int32_t origin);  // 0 set, 1 cur, 2 end
 typedef int32_t (*FileTellFn)(void* stream);
 
-struct FileCallbacks {
-    FileOpenFn open;
-    FileCloseFn close;
-    FileReadFn read;
-    FileSeekFn seek;
-    FileTellFn tell;
-};
-
 // All five non-null replace the registered set; otherwise all five become null.
 void music_set_file_callbacks(FileOpenFn open, FileCloseFn close, FileReadFn read, FileSeekFn seek,
                               FileTellFn tell);
 // True when all five callbacks are registered.
 bool music_file_callbacks_set();
 
-struct StreamHandle {
-    uint8_t mode;
-    int32_t value;
-    void* stream;
-};
-
-StreamHandle* stream_open(const char* name, uint8_t mode, int32_t value);
-void stream_close(StreamHandle* handle);
-int32_t stream_read(void* destination, int32_t count, StreamHandle* handle);
-void stream_seek(StreamHandle* handle, int32_t offset, int32_t origin);
-int32_t stream_tell(StreamHandle* handle);
-
 // The application's callbacks: a read-only stream over an embedded resource of type "MUSIC".
-struct ResourceStream {
-    int32_t size;
-    int32_t position;
-    const unsigned char* base;
-};
-
 void* resource_open(const char* name);
 void resource_close(void* stream);
 int32_t resource_read(void* destination, int32_t count, void* stream);
@@ -281,7 +255,6 @@ struct ChannelState {
 
 extern ChannelState channels[MAX_CHANNELS];
 extern SampleHeader dummy_sample;
-extern Instrument dummy_instrument;
 
 // Output frames per second; read by set_bpm and the voice update.
 extern int32_t mix_rate;
@@ -298,10 +271,8 @@ extern bool (*playback_stop)(Song* song);
 const char* music_load_error();
 
 Song* music_load(const char* name, SampleLoadCallback callback);
-bool load_xm(Song* song, StreamHandle* handle);
 bool music_free(Song* song);
 
 // ---- Engine -----------------------------------------------------------------------------------
 void song_tick(Song* song);
 void set_bpm(Song* song, int32_t bpm);
-void voice_update(ChannelState* channel, SampleHeader* sample, Song* song);

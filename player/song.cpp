@@ -1,7 +1,7 @@
 // The song model's shared records: the channel table the engine works on, the all-zero sample and
 // instrument that missing or out-of-range references fall back to, the voices the engine hands to
 // the mixer at its output rate, and the Song being played with the hook that stops it.
-#include "player/player.h"
+#include "player/engine.h"
 
 ChannelState channels[MAX_CHANNELS];
 SampleHeader dummy_sample;
