@@ -17,7 +17,6 @@ struct BlockStamp {
 static_assert(sizeof(BlockStamp) == 6);
 
 // ---- Ring quantities (derived by playback_prepare) --------------------------------------------
-extern int32_t buffer_ms;
 extern int32_t block_frames;
 extern int32_t ring_frames;
 extern int32_t block_count;

@@ -7,7 +7,7 @@
 
 #include "audio/audio.h"
 
-int32_t buffer_ms = 1000;
+static const int32_t buffer_ms = 1000;  // the ring's length of sound
 
 int32_t block_frames;
 int32_t ring_frames;

@@ -22,7 +22,6 @@ constexpr uint32_t SHOW_END_MS = 157000;              // the window closes
 // ---- State machine --------------------------------------------------------------------------
 extern int32_t timeline_state;   // -3 .. 11 act; starts at -3
 extern uint32_t music_clock_ms;  // music time read at the end of the previous frame
-extern float fog_colour[4];
 
 // What the timeline needs from the program around it, handed over before its first frame (the
 // demo's window procedure does so when its window is made): the clock it reads once per frame,

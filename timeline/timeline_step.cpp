@@ -6,7 +6,7 @@
 
 int32_t timeline_state = -3;
 uint32_t music_clock_ms = 0;
-float fog_colour[4] = {0.01f, 0.01f, 0.01f, 1.0f};
+static const float fog_colour[4] = {0.01f, 0.01f, 0.01f, 1.0f};
 
 static uint32_t clock_at_rest() {
     return 0;
