@@ -123,16 +123,11 @@ TEST_F(Timeline, BatchedCubesDrawThePicturesOfCubesDrawnOneAtATime) {
     }
 }
 
-TEST_F(Timeline, TheFirstTitleAppearsAt5500WithItsTextAtTheProjectedRasterPosition) {
-    EXPECT_EQ(region(first(5499), lit).count, 0);
-    const Region text = region(first(5500), white);
-    EXPECT_NEAR(text.left, project(-15, -15, 0).x, 3.0);
-    EXPECT_NEAR(text.bottom, project(-15, -15, 0).y, 4.0);  // the baseline, give or take a descender
-}
-
-// "a new trackmo" fades at 2.4 - t / 5000 over palette A (no green), then "by KOLMIRAS" from 12000 ms
-// at 2.4 - (t - 5500) / 5000 over palette B (no blue), opaque while that is above 1; 9 pixels a character.
-TEST_F(Timeline, TheTitlesFadeOutOneAfterTheOtherOverTheirPalettes) {
+// Nothing shows before 5500 ms. Then "a new trackmo" fades at 2.4 - t / 5000 over palette A (no
+// green), and "by KOLMIRAS" from 12000 ms at 2.4 - (t - 5500) / 5000 over palette B (no blue),
+// opaque while that is above 1: 9 pixels a character from the projected raster position.
+TEST_F(Timeline, TheTitlesAppearAt5500AndFadeOutOneAfterTheOtherOverTheirPalettes) {
+    EXPECT_TRUE(region(first(SHOW_FIRST_TITLE_MS - 1), lit).count == 0 && grey_from(first(SHOW_FIRST_TITLE_MS), 255).count > 0);
     const struct { uint32_t ms; int characters, level, dark; } cases[] = {
         {7000, 13, 255, 1}, {10000, 13, 102, 1}, {11900, 13, 5, 1}, {12000, 11, 255, 2}, {15000, 11, 128, 2},
         {17300, 11, 10, 2}};
@@ -140,6 +135,8 @@ TEST_F(Timeline, TheTitlesFadeOutOneAfterTheOtherOverTheirPalettes) {
         const Picture picture = first(c.ms);
         const Region text = grey_from(picture, 1);
         EXPECT_TRUE(grey_from(picture, c.level - 1).count > 0 && grey_from(picture, c.level + 2).count == 0) << c.ms;
+        EXPECT_NEAR(text.left, project(-15, -15, 0).x, 3.0) << c.ms;
+        EXPECT_NEAR(text.bottom, project(-15, -15, 0).y, 4.0) << c.ms;  // the baseline, give or take a descender
         EXPECT_NEAR(text.right - text.left + 1, 9 * c.characters, 9) << c.ms;
         // Outside the text the cubes show, without the dark channel.
         const auto cubes = [&](uint8_t channel) {
