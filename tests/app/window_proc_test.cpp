@@ -40,18 +40,16 @@ TEST_F(DemoWindow, OnlyAKeyReleasedWhileEscapeIsHeldCloses) {
     }
 }
 
-// The look-at, and the modelview mode after a size, show in the timeline's projected geometry.
-TEST_F(DemoWindow, ScenesGetTheLitLookAtUnderAProjectionThatFollowsTheSize) {
+// The light is placed under the look-at: the pictures hardly show where it is. The look-at and
+// the projection at the window's size show in the scene pictures and the timeline's projected
+// geometry; a zero height (a minimised window) keeps the last aspect.
+TEST_F(DemoWindow, TheLightStandsInEyeSpaceAndAZeroHeightKeepsTheAspect) {
     GLfloat light[4] = {}, projection[16] = {}, after[16] = {};
     glGetLightfv(GL_LIGHT0, GL_POSITION, light);  // (20, 20, 20) in eye space, seen from z = 5
     EXPECT_FLOAT_EQ(light[2], 15.0f);
     window_send(main_window, WINDOW_SIZE, 0, 800 | (400 << 16));
-    GLint viewport[4] = {};
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_TRUE(viewport[2] == 800 && viewport[3] == 400);
     glGetFloatv(GL_PROJECTION_MATRIX, projection);
-    EXPECT_NEAR(projection[5] / projection[0], 2.0, 1e-5);  // f / (f / aspect)
-    window_send(main_window, WINDOW_SIZE, 0, 1024);  // zero height: the last aspect stays
+    window_send(main_window, WINDOW_SIZE, 0, 1024);
     glGetFloatv(GL_PROJECTION_MATRIX, after);
     EXPECT_EQ(std::memcmp(after, projection, sizeof after), 0);
 }
