@@ -15,6 +15,8 @@ extern bool key_down[256];       // by virtual-key code: held between key down a
 // Returns the process exit code, 0 on every path.
 int app_main();
 
+// The demo's window procedure. At creation it sets up GL and hands the timeline the demo's
+// clock, music_bring_up and the closing of main_window.
 intptr_t app_window_proc(WindowHandle window, WindowMessage message, uintptr_t wparam,
                          intptr_t lparam);
 
@@ -24,3 +26,5 @@ void gl_init_light();
 
 // Loads the soundtrack and starts it playing; false when the module cannot be loaded.
 bool music_bring_up();
+// The music heard now: music_time_ms of demo_song (0 while none is loaded or playing).
+uint32_t demo_music_clock();

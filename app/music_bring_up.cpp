@@ -20,3 +20,7 @@ bool music_bring_up() {
     if (!music_play(demo_song)) std::fprintf(stderr, "quadrise: no sound: %s\n", music_play_error());
     return true;
 }
+
+uint32_t demo_music_clock() {
+    return static_cast<uint32_t>(music_time_ms(demo_song));
+}

@@ -23,6 +23,10 @@ static void on_size(intptr_t lparam) {
     glMatrixMode(GL_MODELVIEW);
 }
 
+static void close_main_window() {
+    window_send(main_window, WINDOW_CLOSE, 0, 0);
+}
+
 static void on_destroy(WindowHandle window) {
     // The music stops first (with no song loaded this does nothing).
     music_stop(demo_song);
@@ -46,6 +50,9 @@ intptr_t app_window_proc(WindowHandle window, WindowMessage message, uintptr_t w
             gl_init_state();
             gl_init_light();
             window_swap_buffers(window);
+            timeline_clock = demo_music_clock;
+            timeline_music_start = music_bring_up;
+            timeline_close = close_main_window;
             return 0;
         case WINDOW_DESTROY:
             on_destroy(window);

@@ -17,7 +17,6 @@ struct BlockStamp {
 static_assert(sizeof(BlockStamp) == 6);
 
 // ---- Ring quantities (derived by playback_prepare) --------------------------------------------
-extern int32_t buffer_ms;
 extern int32_t block_frames;
 extern int32_t ring_frames;
 extern int32_t block_count;
@@ -30,7 +29,6 @@ extern float* mix_buffer;         // ring_frames stereo float frames (16-byte al
 extern BlockStamp* block_stamps;  // block_count stamps
 extern int32_t write_block;
 extern int32_t clock_block;
-extern Song* playing_song;
 
 // Derives the ring quantities, resets the voices, the Song's playback fields and its channels,
 // and allocates the ring, the mix buffer and the stamps: everything music_play does short of the
@@ -53,11 +51,6 @@ void clock_block_set(int32_t block);
 // Follows the play cursor from the device's running byte count (which wraps at 2^32) and returns
 // the block of the ring it is in. Starts at frame 0 and count 0 with every playback_prepare.
 int32_t play_cursor_follow(uint32_t bytes);
-
-// How music_free stops the playback of the Song it frees. By default it releases the ring (offline
-// playback holds nothing else); music_play puts music_stop here, because the mixing thread and the
-// device must end first. The portable core's one call up into the device library.
-extern bool (*playback_stop)(Song* song);
 
 // ---- Playback through the audio device (library audio_output) ----------------------------------
 // Starts playing a loaded Song from its beginning: resets its playback, opens the device, renders

@@ -22,7 +22,6 @@
 #define CLONES_FOR(wide, baseline)
 #endif
 
-constexpr int MIXED_VOICES = 64;
 constexpr float LEVEL_SCALE = 1.0f / 255.0f;     // a level L plays at gain L / 255
 constexpr double FRACTION_SCALE = 1.0 / 2147483648.0;  // 31 fraction bits -> [0, 1)
 constexpr int64_t ZERO_STEP_COUNT = 0x017C6F8C;   // a halted voice still counts to its boundary

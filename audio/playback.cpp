@@ -7,8 +7,7 @@
 
 #include "audio/audio.h"
 
-int32_t mix_rate = 44100;
-int32_t buffer_ms = 1000;
+static const int32_t buffer_ms = 1000;  // the ring's length of sound
 
 int32_t block_frames;
 int32_t ring_frames;
@@ -17,14 +16,11 @@ float frame_ms_factor;
 int32_t ramp_frames;
 float ramp_step;
 
-Voice voices[VOICE_COUNT];
-
 int16_t* wave_buffer;
 float* mix_buffer;
 BlockStamp* block_stamps;
 int32_t write_block;
 int32_t clock_block;
-Song* playing_song;
 
 // The mix buffer as allocated; mix_buffer is its first 16-byte-aligned address.
 static void* mix_allocation;
@@ -44,8 +40,6 @@ static bool release_ring(Song*) {
     playback_release();
     return true;
 }
-
-bool (*playback_stop)(Song* song) = release_ring;
 
 static void derive_ring_quantities() {
     frame_ms_factor = 1.0f / static_cast<float>(mix_rate);
@@ -109,6 +103,7 @@ bool playback_prepare(Song* song) {
     cursor_frame = 0;
     cursor_bytes = 0;
     playing_song = song;
+    playback_stop = release_ring;
     if (!allocate_ring()) {
         playback_release();
         return false;

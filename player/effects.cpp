@@ -28,6 +28,8 @@ static void sample_offset(ChannelState* channel, const SampleHeader* sample, uin
 static void pattern_break(const RowContext& row, uint8_t param) {
     Song* song = row.song;
     int32_t target = 10 * (param >> 4) + (param & 15);
+    // No pattern has a row past 63, so such a break goes to the top of the next pattern (a row
+    // past a shorter pattern's end is sent to its top when the jump is taken).
     song->next_row = target > 63 ? 0 : target;
     if (!*row.jumped) song->next_order = song->order_pos + 1;
     if (song->next_order >= song->song_length) song->next_order = 0;
@@ -163,7 +165,7 @@ void row_effect(ChannelState* channel, const RowContext& row) {
         if (param != 0) row.song->global_slide_memory = param;
         break;
     case EFFECT_ENVELOPE_POSITION:
-        if (row.sound.instrument->vol_type & 1) envelope_jump(channel, row.sound.instrument, param);
+        if (row.sound.instrument->vol_type & ENVELOPE_ON) envelope_jump(channel, row.sound.instrument, param);
         break;
     case EFFECT_PANNING_SLIDE:
         if (param != 0) {
@@ -196,7 +198,7 @@ static void arpeggio(ChannelState* channel, const Song* song, const SampleHeader
     int32_t phase = song->tick % 3;
     int32_t semitones = phase == 1 ? param >> 4 : phase == 2 ? param & 15 : 0;
     if (semitones != 0) {
-        if (song->song_flags & 1) {
+        if (song->song_flags & SONG_LINEAR_FREQUENCIES) {
             channel->period_delta = 64 * semitones;
         } else {
             channel->period_delta = amiga_period(channel->real_note + semitones, sample->finetune) -
@@ -293,6 +295,8 @@ void tick_effect(ChannelState* channel, Song* song, const ChannelSound& sound,
     switch (cell.effect) {
     case EFFECT_ARPEGGIO: if (cell.param != 0) arpeggio(channel, song, sound.sample, cell.param); break;
     case EFFECT_PORTA_UP:
+        // The slide stops at period 56 (about 255 kHz on the Amiga table) instead of running
+        // down to 0 and below, where no frequency exists.
         channel->period = std::max(channel->period - 4 * channel->porta_up_memory, 56);
         channel->period_delta = 0;
         channel->flags |= UPDATE_FREQUENCY;

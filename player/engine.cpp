@@ -75,6 +75,8 @@ void song_tick(Song* song) {
 
 // ---- Channel helpers --------------------------------------------------------------------------
 
+// The dummy sample is one shared, writable record: every fallback nulls its data again, so a voice
+// handed it stops at once in the mixer whatever was stored into it since.
 ChannelSound channel_sound(const Song* song, const ChannelState* channel) {
     if (channel->instrument >= song->instrument_count || !song->instruments) {
         dummy_sample.data = nullptr;
@@ -206,14 +208,14 @@ void period_add(ChannelState* channel, int32_t amount) {
 // without volume envelope falls silent.
 static void envelopes_and_fadeout(ChannelState* channel, const Instrument* instrument,
                                   bool release_silences) {
-    if (instrument->vol_type & 1) {
+    if (instrument->vol_type & ENVELOPE_ON) {
         if (!channel->venv_done)
             envelope_step(channel, volume_envelope(instrument), volume_envelope_state(channel),
                           UPDATE_VOLUME);
     } else if (release_silences && channel->key_off) {
         channel->venv_out = 0;
     }
-    if ((instrument->pan_type & 1) && !channel->penv_done)
+    if ((instrument->pan_type & ENVELOPE_ON) && !channel->penv_done)
         envelope_step(channel, panning_envelope(instrument), panning_envelope_state(channel),
                       UPDATE_PANNING);
     if (channel->key_off) {
@@ -227,7 +229,7 @@ static void envelopes_and_fadeout(ChannelState* channel, const Instrument* instr
 static bool cell_has_note(const NoteCell& cell) { return cell.note >= 1 && cell.note <= 96; }
 
 static int32_t note_period(const Song* song, uint8_t real_note, int8_t finetune) {
-    if (song->song_flags & 1) return 7680 - 64 * real_note - finetune / 2;
+    if (song->song_flags & SONG_LINEAR_FREQUENCIES) return 7680 - 64 * real_note - finetune / 2;
     return amiga_period(real_note, finetune);
 }
 

@@ -6,6 +6,11 @@
 
 #include "player/player.h"
 
+extern Instrument dummy_instrument;
+
+// ---- Voice update (voice_update.cpp) ----------------------------------------------------------
+void voice_update(ChannelState* channel, SampleHeader* sample, Song* song);
+
 // ---- Engine (engine.cpp) ----------------------------------------------------------------------
 void play_row(Song* song);
 void play_tick(Song* song);

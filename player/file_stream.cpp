@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "player/player.h"
+#include "player/stream.h"
 
 namespace {
 

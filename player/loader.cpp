@@ -7,8 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "audio/audio.h"
-#include "player/player.h"
+#include "player/stream.h"
 
 namespace {
 
@@ -31,8 +30,6 @@ constexpr uint8_t FILE_KEY_OFF = 97;
 constexpr uint8_t MAX_INSTRUMENT_NUMBER = 128;
 constexpr uint8_t MAX_EFFECT = 35;
 constexpr uint8_t MAX_SAMPLE_VOLUME = 64;
-constexpr uint8_t ENVELOPE_SUSTAIN = 2;
-constexpr uint8_t ENVELOPE_LOOP = 4;
 constexpr uint16_t DEFAULT_TEMPO = 6;
 constexpr uint16_t DEFAULT_BPM = 125;
 constexpr uint16_t MAX_SPEED = 255;  // for both speed and BPM
@@ -454,7 +451,7 @@ bool music_free(Song* song) {
     if (!song) return false;
     // The renderer must never reach a freed Song: stop the playback that holds it (the mixing
     // thread finishes its block first).
-    if (song == playing_song) playback_stop(song);
+    if (song == playing_song && playback_stop) playback_stop(song);
     for (int32_t i = 0; i < song->instrument_count; ++i) {
         Instrument& ins = song->instruments[i];
         for (int32_t j = 0; j < ins.sample_count; ++j) {

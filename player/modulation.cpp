@@ -49,7 +49,7 @@ static int32_t segment_slope(const EnvelopePoint* points, int32_t i) {
 }
 
 static bool envelope_loops(const Envelope& envelope, int32_t count) {
-    return (envelope.type & 4) && envelope.loop_start < count && envelope.loop_end < count;
+    return (envelope.type & ENVELOPE_LOOP) && envelope.loop_start < count && envelope.loop_end < count;
 }
 
 // At point i (reached or passed): loop, finish, hold at the sustain point, or start the next
@@ -69,7 +69,7 @@ static bool envelope_at_point(ChannelState* channel, const Envelope& envelope,
         channel->flags |= flag;
         return true;
     }
-    if ((envelope.type & 2) && i == envelope.sustain && !channel->key_off) {
+    if ((envelope.type & ENVELOPE_SUSTAIN) && i == envelope.sustain && !channel->key_off) {
         *state.out = point_y(points[i]);
         channel->flags |= flag;
         return true;

@@ -27,39 +27,13 @@ typedef int32_t (*FileReadFn)(void* destination, int32_t count, void* stream);
 typedef void* (*FileSeekFn)(void* stream, int32_t offset, int32_t origin);  // 0 set, 1 cur, 2 end
 typedef int32_t (*FileTellFn)(void* stream);
 
-struct FileCallbacks {
-    FileOpenFn open;
-    FileCloseFn close;
-    FileReadFn read;
-    FileSeekFn seek;
-    FileTellFn tell;
-};
-
 // All five non-null replace the registered set; otherwise all five become null.
 void music_set_file_callbacks(FileOpenFn open, FileCloseFn close, FileReadFn read, FileSeekFn seek,
                               FileTellFn tell);
 // True when all five callbacks are registered.
 bool music_file_callbacks_set();
 
-struct StreamHandle {
-    uint8_t mode;
-    int32_t value;
-    void* stream;
-};
-
-StreamHandle* stream_open(const char* name, uint8_t mode, int32_t value);
-void stream_close(StreamHandle* handle);
-int32_t stream_read(void* destination, int32_t count, StreamHandle* handle);
-void stream_seek(StreamHandle* handle, int32_t offset, int32_t origin);
-int32_t stream_tell(StreamHandle* handle);
-
 // The application's callbacks: a read-only stream over an embedded resource of type "MUSIC".
-struct ResourceStream {
-    int32_t size;
-    int32_t position;
-    const unsigned char* base;
-};
-
 void* resource_open(const char* name);
 void resource_close(void* stream);
 int32_t resource_read(void* destination, int32_t count, void* stream);
@@ -147,6 +121,9 @@ struct SampleHeader {
     int8_t relative_note;
 };
 
+// The bits of an envelope's type (vol_type, pan_type).
+enum : uint8_t { ENVELOPE_ON = 1, ENVELOPE_SUSTAIN = 2, ENVELOPE_LOOP = 4 };
+
 struct Instrument {
     int32_t sample_count;
     SampleHeader* samples[16];
@@ -156,7 +133,7 @@ struct Instrument {
     uint8_t vol_point_count, pan_point_count;
     uint8_t vol_sustain, vol_loop_start, vol_loop_end;
     uint8_t pan_sustain, pan_loop_start, pan_loop_end;
-    uint8_t vol_type, pan_type;  // bit 0 on, bit 1 sustain, bit 2 loop
+    uint8_t vol_type, pan_type;  // ENVELOPE_ON | ENVELOPE_SUSTAIN | ENVELOPE_LOOP
     uint8_t vibrato_type;
     uint8_t vibrato_sweep;
     uint8_t vibrato_depth;
@@ -170,6 +147,9 @@ typedef void (*TickCallback)(Song* song);
 typedef int (*SampleLoadCallback)(int16_t* dest, int byte_length, int bits, int instrument,
                                   int sample_number);
 
+// The song flag that selects the linear frequency table; without it the Amiga table.
+constexpr uint16_t SONG_LINEAR_FREQUENCIES = 1;
+
 struct Song {
     Pattern* patterns;
     Instrument* instruments;
@@ -181,7 +161,7 @@ struct Song {
     int32_t used_patterns;
     int32_t pattern_count;
     int16_t instrument_count;
-    uint16_t song_flags;  // bit 0: linear frequency table
+    uint16_t song_flags;  // SONG_LINEAR_FREQUENCIES
     int16_t default_tempo;
     int16_t default_bpm;
     uint8_t order_table[256];
@@ -227,6 +207,8 @@ struct Voice {
 };
 
 constexpr int VOICE_COUNT = 256;
+constexpr int32_t TWIN_OFFSET = 32;               // voice v's twin is v + 32, and back
+constexpr int32_t MIXED_VOICES = 2 * TWIN_OFFSET;  // the voices mix_voices plays: 0..63
 extern Voice voices[VOICE_COUNT];
 
 struct ChannelState {
@@ -273,20 +255,24 @@ struct ChannelState {
 
 extern ChannelState channels[MAX_CHANNELS];
 extern SampleHeader dummy_sample;
-extern Instrument dummy_instrument;
 
 // Output frames per second; read by set_bpm and the voice update.
 extern int32_t mix_rate;
+
+// The Song the block renderer plays (set by playback_prepare; null when stopped), and how
+// music_free stops that playback before it frees the Song: playback_prepare puts the release of
+// the ring here (offline playback holds nothing else) and music_play its music_stop, because the
+// mixing thread and the device must end first.
+extern Song* playing_song;
+extern bool (*playback_stop)(Song* song);
 
 // ---- Loader -----------------------------------------------------------------------------------
 // Why the last load failed, as one line a tool can print ("truncated at byte 1234", ...).
 const char* music_load_error();
 
 Song* music_load(const char* name, SampleLoadCallback callback);
-bool load_xm(Song* song, StreamHandle* handle);
 bool music_free(Song* song);
 
 // ---- Engine -----------------------------------------------------------------------------------
 void song_tick(Song* song);
 void set_bpm(Song* song, int32_t bpm);
-void voice_update(ChannelState* channel, SampleHeader* sample, Song* song);

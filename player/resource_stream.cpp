@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "resources/resources.h"
-#include "player/player.h"
+#include "player/stream.h"
 
 void* resource_open(const char* name) {
     ResourceStream* stream = static_cast<ResourceStream*>(std::calloc(1, sizeof(ResourceStream)));

@@ -1,7 +1,15 @@
 // The registered stream callbacks and the thin wrappers the loader reads through.
 #include <cstdlib>
 
-#include "player/player.h"
+#include "player/stream.h"
+
+struct FileCallbacks {
+    FileOpenFn open;
+    FileCloseFn close;
+    FileReadFn read;
+    FileSeekFn seek;
+    FileTellFn tell;
+};
 
 static FileCallbacks callbacks;
 

@@ -13,10 +13,10 @@ static constexpr int32_t FREQUENCY_FLOOR = 100;  // Hz; slower voices still step
 // real note comes near it.
 static constexpr int32_t STEP_LIMIT = 128;
 
-// Voice v and voice v + 32 take turns for one channel.
+// Voice v and voice v + TWIN_OFFSET take turns for one channel.
 static Voice* twin_of(const Voice* voice) {
     int32_t index = static_cast<int32_t>(voice - voices);
-    return &voices[(index + 32) % 64];
+    return &voices[(index + TWIN_OFFSET) % MIXED_VOICES];
 }
 
 // Starts the sample on the channel's voice. A voice that still sounds is copied to its twin
@@ -65,7 +65,7 @@ static void voice_panning(const ChannelState* channel, Voice* voice) {
 }
 
 static int32_t channel_frequency(const ChannelState* channel, const Song* song) {
-    if (song->song_flags & 1) {
+    if (song->song_flags & SONG_LINEAR_FREQUENCIES) {
         const double octave_fraction = 1.0f / 768.0f;
         double exponent = (4608 - channel->period + channel->period_delta) * octave_fraction;
         double frequency = 8363 * std::pow(2.0, exponent);

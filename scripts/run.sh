@@ -5,6 +5,6 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=${QUADRISE_JOBS:-$(nproc)}
 
 "$root/scripts/setup.sh"
-cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release
+cmake -S "$root" --preset release
 cmake --build "$root/build" -j"$jobs" --target quadrise
 exec "$root/build/quadrise"

@@ -10,7 +10,7 @@ packages=(
     xfonts-base  # the X core fonts SDL draws its message boxes with
     xvfb xauth xdotool imagemagick x11-utils x11-xserver-utils sox
     openmpt123 libopenmpt-dev libxmp-dev xmp
-    clang libclang-rt-14-dev
+    clang libclang-rt-dev  # the runtime (fuzzer, sanitizers) of the release's default clang
 )
 
 missing=()

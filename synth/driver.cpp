@@ -22,40 +22,42 @@ static int32_t dirty_count = 0;
 
 static ModuleFn module_for(int opcode) {
     switch (opcode) {
-        case 0: return percussion_voice;
-        case 5: return noise_source;
-        case 7: return pattern_sequencer;
-        case 8: return slot_copy;
-        case 9: return slot_mix;
-        case 15: return graphic_eq;
-        case 21: return cross_modulator;
-        case 22: return grain_cloud;
-        case 24: return varispeed_read;
-        case 27: return slot_reverse;
-        case 29: return slot_crop;
-        case 78: return nonlinear_resonator;
-        case 80: return band_compressor;
-        case 81: return band_waveshaper;
-        case 82: return chorus;
-        case 83: return flanger;
-        case 84: return comb_reverb;
-        case 87: return gain_envelope;
-        case 89: return swept_filter;
-        case 90: return polarity_invert;
-        case 92: return normalise;
-        case 94: return delay_network_reverb;
-        case 129: case 130: case 131: case 132: return pd_oscillator;
-        case 134: return additive_oscillator;
-        case 138: return curve_oscillator;
-        case 139: return step_oscillator;
-        case 140: return smooth_curve_oscillator;
-        case 141: return blurred_curve_oscillator;
+        case OP_PERCUSSION_VOICE: return percussion_voice;
+        case OP_NOISE_SOURCE: return noise_source;
+        case OP_PATTERN_SEQUENCER: return pattern_sequencer;
+        case OP_SLOT_COPY: return slot_copy;
+        case OP_SLOT_MIX: return slot_mix;
+        case OP_GRAPHIC_EQ: return graphic_eq;
+        case OP_CROSS_MODULATOR: return cross_modulator;
+        case OP_GRAIN_CLOUD: return grain_cloud;
+        case OP_VARISPEED_READ: return varispeed_read;
+        case OP_SLOT_REVERSE: return slot_reverse;
+        case OP_SLOT_CROP: return slot_crop;
+        case OP_NONLINEAR_RESONATOR: return nonlinear_resonator;
+        case OP_BAND_COMPRESSOR: return band_compressor;
+        case OP_BAND_WAVESHAPER: return band_waveshaper;
+        case OP_CHORUS: return chorus;
+        case OP_FLANGER: return flanger;
+        case OP_COMB_REVERB: return comb_reverb;
+        case OP_GAIN_ENVELOPE: return gain_envelope;
+        case OP_SWEPT_FILTER: return swept_filter;
+        case OP_POLARITY_INVERT: return polarity_invert;
+        case OP_NORMALISE: return normalise;
+        case OP_DELAY_NETWORK_REVERB: return delay_network_reverb;
+        case OP_PD_OSCILLATOR_1: case OP_PD_OSCILLATOR_2: case OP_PD_OSCILLATOR_3:
+        case OP_PD_OSCILLATOR_4: return pd_oscillator;
+        case OP_ADDITIVE_OSCILLATOR: return additive_oscillator;
+        case OP_CURVE_OSCILLATOR: return curve_oscillator;
+        case OP_STEP_OSCILLATOR: return step_oscillator;
+        case OP_SMOOTH_CURVE_OSCILLATOR: return smooth_curve_oscillator;
+        case OP_BLURRED_CURVE_OSCILLATOR: return blurred_curve_oscillator;
         default: return nullptr;  // no module: the step repeats `out`
     }
 }
 
 static bool writes_delay_lines(int opcode) {
-    return opcode == 82 || opcode == 83 || opcode == 84 || opcode == 94;
+    return opcode == OP_CHORUS || opcode == OP_FLANGER || opcode == OP_COMB_REVERB ||
+           opcode == OP_DELAY_NETWORK_REVERB;
 }
 
 static void clear_dirty_delay_lines() {
@@ -80,16 +82,16 @@ static void reset_step_state() {
 }
 
 static void prepare_module(int opcode) {
-    if (opcode == 134) additive_oscillator_prepare();
-    if (opcode == 15) graphic_eq_design();
-    if (opcode == 22) grain_cloud_clear();
+    if (opcode == OP_ADDITIVE_OSCILLATOR) additive_oscillator_prepare();
+    if (opcode == OP_GRAPHIC_EQ) graphic_eq_design();
+    if (opcode == OP_GRAIN_CLOUD) grain_cloud_clear();
 }
 
 static int32_t step_length_for(int opcode, int slot) {
     double length = 0.0;
     if (!parameter_length(opcode, &length)) {
-        if (opcode == 8) return slot_length[bparam[0]];
-        if (opcode != 9) return slot_length[slot];
+        if (opcode == OP_SLOT_COPY) return slot_length[bparam[0]];
+        if (opcode != OP_SLOT_MIX) return slot_length[slot];
         int32_t longest = 0;
         for (int k = 0; k < MAX_BYTE_PARAMS; k++) {
             if (bparam[k] != 0 && slot_length[bparam[k]] > longest) longest = slot_length[bparam[k]];
@@ -130,20 +132,20 @@ static void render_samples(int opcode, int slot, int32_t length) {
         if (pitched) phase_advance(note_frequency);
         delay_pos = delay_pos + 1 == DELAY_LINE_LENGTH ? 0 : delay_pos + 1;
         // This reverb's ring writes land at the new position, one sample later than other modules'.
-        if (opcode == 94) delay_network_reverb_write();
+        if (opcode == OP_DELAY_NETWORK_REVERB) delay_network_reverb_write();
         work[i] = out;
     }
 }
 
 static bool render_step(int opcode, int slot) {
     step_slot = slot;
-    if (opcode == 7) pattern_sequencer_setup();
+    if (opcode == OP_PATTERN_SEQUENCER) pattern_sequencer_setup();
     reset_step_state();
     prepare_module(opcode);
     int32_t length = step_length_for(opcode, slot);
     step_length = length;
-    if (opcode == 92) normalise_scan();
-    if (opcode == 31) {
+    if (opcode == OP_NORMALISE) normalise_scan();
+    if (opcode == OP_SLOT_CLEAR) {
         slot_clear(slot);
         return true;
     }

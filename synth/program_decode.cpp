@@ -48,12 +48,14 @@ static bool take_pattern(const SynthProgram& p, DecodeCursors& c) {
 
 static bool take_curves(const SynthProgram& p, int opcode, DecodeCursors& c) {
     switch (opcode) {
-        case 78:
+        case OP_NONLINEAR_RESONATOR:
             return take_curve(p, c, bparam[3], curve3) && take_curve(p, c, bparam[2], curve2) &&
                    take_curve(p, c, bparam[1], curve1);
-        case 89:
+        case OP_SWEPT_FILTER:
             return take_curve(p, c, bparam[2], curve2) && take_curve(p, c, bparam[1], curve1);
-        case 24: case 80: case 81: case 87: case 134: case 138: case 139: case 140: case 141:
+        case OP_VARISPEED_READ: case OP_BAND_COMPRESSOR: case OP_BAND_WAVESHAPER: case OP_GAIN_ENVELOPE:
+        case OP_ADDITIVE_OSCILLATOR: case OP_CURVE_OSCILLATOR: case OP_STEP_OSCILLATOR:
+        case OP_SMOOTH_CURVE_OSCILLATOR: case OP_BLURRED_CURVE_OSCILLATOR:
             return take_curve(p, c, bparam[1], curve1);
         default:
             return true;
@@ -79,11 +81,14 @@ bool decode_step(const SynthProgram& program, int step, DecodeCursors& cursors, 
         return false;
     }
     bool extra_ok = true;
-    if (opcode == 7) extra_ok = take_pattern(program, cursors) && take_ints(program, cursors, 1);
-    if (opcode == 29) extra_ok = take_ints(program, cursors, 2);
+    if (opcode == OP_PATTERN_SEQUENCER) {
+        extra_ok = take_pattern(program, cursors) && take_ints(program, cursors, 1);
+    }
+    if (opcode == OP_SLOT_CROP) extra_ok = take_ints(program, cursors, 2);
     if (!extra_ok) {
-        *reason = opcode == 7 ? "byte or int pool too short for the pattern sequencer"
-                              : "int pool too short for the crop range";
+        *reason = opcode == OP_PATTERN_SEQUENCER
+                      ? "byte or int pool too short for the pattern sequencer"
+                      : "int pool too short for the crop range";
         return false;
     }
     return true;
@@ -91,14 +96,16 @@ bool decode_step(const SynthProgram& program, int step, DecodeCursors& cursors, 
 
 bool parameter_length(int opcode, double* length) {
     switch (opcode) {
-        case 0: case 5: case 22: case 129: case 130: case 131: case 132: case 134:
-        case 138: case 139: case 140: case 141:
+        case OP_PERCUSSION_VOICE: case OP_NOISE_SOURCE: case OP_GRAIN_CLOUD:
+        case OP_PD_OSCILLATOR_1: case OP_PD_OSCILLATOR_2: case OP_PD_OSCILLATOR_3: case OP_PD_OSCILLATOR_4:
+        case OP_ADDITIVE_OSCILLATOR: case OP_CURVE_OSCILLATOR: case OP_STEP_OSCILLATOR:
+        case OP_SMOOTH_CURVE_OSCILLATOR: case OP_BLURRED_CURVE_OSCILLATOR:
             *length = fparam[0] * SAMPLE_RATE;
             return true;
-        case 7:
+        case OP_PATTERN_SEQUENCER:
             *length = bparam[1] * pattern_sequencer_row_samples();
             return true;
-        case 29:
+        case OP_SLOT_CROP:
             *length = static_cast<double>(iparam[1]) - iparam[0] + 1.0;
             return true;
         default:

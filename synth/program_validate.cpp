@@ -40,9 +40,9 @@ static const char* check_grain_cloud() {
 }
 
 static const char* check_slot_sources(int opcode) {
-    if ((opcode == 8 || opcode == 21) && !instrument_slot(bparam[0]))
+    if ((opcode == OP_SLOT_COPY || opcode == OP_CROSS_MODULATOR) && !instrument_slot(bparam[0]))
         return "source slot must be 1..6";
-    if (opcode == 9) {
+    if (opcode == OP_SLOT_MIX) {
         for (int k = 0; k < MAX_BYTE_PARAMS; k++) {
             if (bparam[k] >= SLOT_COUNT) return "mixed slot beyond 6";
         }
@@ -52,7 +52,7 @@ static const char* check_slot_sources(int opcode) {
 
 static const char* check_length(int opcode) {
     double length = 0.0;
-    if (opcode == 7) pattern_sequencer_setup();
+    if (opcode == OP_PATTERN_SEQUENCER) pattern_sequencer_setup();
     if (!parameter_length(opcode, &length)) return nullptr;
     if (!(length < SYNTH_MAX_LENGTH)) return "step length of 2^29 samples or more (or not a number)";
     return nullptr;
@@ -61,9 +61,9 @@ static const char* check_length(int opcode) {
 static const char* check_step(int opcode, int slot) {
     if (!instrument_slot(slot)) return "target slot must be 1..6";
     const char* problem = check_slot_sources(opcode);
-    if (problem == nullptr && opcode == 7) problem = check_pattern();
-    if (problem == nullptr && opcode == 82) problem = check_chorus();
-    if (problem == nullptr && opcode == 22) problem = check_grain_cloud();
+    if (problem == nullptr && opcode == OP_PATTERN_SEQUENCER) problem = check_pattern();
+    if (problem == nullptr && opcode == OP_CHORUS) problem = check_chorus();
+    if (problem == nullptr && opcode == OP_GRAIN_CLOUD) problem = check_grain_cloud();
     if (problem == nullptr) problem = check_length(opcode);
     return problem;
 }

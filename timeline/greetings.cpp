@@ -51,7 +51,7 @@ static_assert(items_have_their_lengths());
 
 void greetings_draw() {
     uint32_t t = music_clock_ms;
-    double scrolled = static_cast<double>(t - 107000u) * 0.03;
+    double scrolled = static_cast<double>(t - SHOW_TRAIL_MS) * 0.03;
     text_colour[3] = 1.0f;
     text_pos[1] = -37.0f;
     text_pos[2] = 0.0f;

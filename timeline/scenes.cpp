@@ -71,27 +71,27 @@ static void title_text(const char* text, float alpha) {
 
 void scene_title() {
     uint32_t t = music_clock_ms;
-    if (t < 5500) return;
-    if (t < 12000) {
+    if (t < SHOW_FIRST_TITLE_MS) return;
+    if (t < SHOW_SECOND_TITLE_MS) {
         title_text("a new trackmo", static_cast<float>(2.4 - static_cast<double>(t) / 5000.0));
-        flat_path(PALETTE_A, scaled(t - 5500u, 0.0032));
-    } else if (t < 17400) {
-        title_text("by KOLMIRAS", static_cast<float>(2.4 - static_cast<double>(t - 5500u) / 5000.0));
-        flat_path(PALETTE_B, scaled(t - 12000u, 0.0032));
+        flat_path(PALETTE_A, scaled(t - SHOW_FIRST_TITLE_MS, 0.0032));
+    } else if (t < SHOW_CUBES_ALONE_MS) {
+        title_text("by KOLMIRAS", static_cast<float>(2.4 - static_cast<double>(t - SHOW_FIRST_TITLE_MS) / 5000.0));
+        flat_path(PALETTE_B, scaled(t - SHOW_SECOND_TITLE_MS, 0.0032));
     } else {
         flat_path(PALETTE_A, scaled(t, 0.01));
         // The title scene ends after drawing its last frame.
-        if (t > 45000) ++timeline_state;
+        if (t > SHOW_TITLE_SCENE_END_MS) ++timeline_state;
     }
 }
 
 void scene_palette() {
     uint32_t t = music_clock_ms;
-    if (t >= 75000) {
+    if (t >= SHOW_TILTED_MS) {
         ++timeline_state;
         return;
     }
-    flat_path(t < 55000 ? PALETTE_A : PALETTE_B, scaled(t, 0.01));
+    flat_path(t < SHOW_PALETTE_B_MS ? PALETTE_A : PALETTE_B, scaled(t, 0.01));
 }
 
 void scene_tilted() {
@@ -123,14 +123,14 @@ void scene_bands() {
 
 void scene_trail() {
     uint32_t t = music_clock_ms;
-    if (t >= 119000) {
+    if (t >= SHOW_FAR_BANDS_MS) {
         ++timeline_state;
         return;
     }
     // One cube every 2 ms since 107 s. Past point 2047 the cubes read the zero-filled rest of the
     // path and pile up at (0, 0, -2); by 119 s the index stays well inside the array. A clock
     // read from before 107 s (a stale block stamp) would wrap the count: the trail is empty then.
-    uint32_t floats = t >= 107000 ? t - 107000u : 0;
+    uint32_t floats = t >= SHOW_TRAIL_MS ? t - SHOW_TRAIL_MS : 0;
     double time_phase = scaled(t, 0.1);
     cubes_begin();
     for (uint32_t i = 0; i < floats; i += 2) path_cube(i, PALETTE_C, time_phase, -2.0f, true);

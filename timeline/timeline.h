@@ -4,20 +4,33 @@
 
 #include <cstdint>
 
+// ---- The show's times -----------------------------------------------------------------------
+// Music times in ms at which the show changes, in show order: what the states and scenes compare
+// the clock with, and where the tools and tests find them.
+constexpr uint32_t SHOW_FIRST_TITLE_MS = 5500;        // "a new trackmo" and the cubes appear
+constexpr uint32_t SHOW_SECOND_TITLE_MS = 12000;      // "by KOLMIRAS", palette B
+constexpr uint32_t SHOW_CUBES_ALONE_MS = 17400;       // the titles gone, palette A
+constexpr uint32_t SHOW_TITLE_SCENE_END_MS = 45000;   // the title scene's last frame is past this
+constexpr uint32_t SHOW_PALETTE_B_MS = 55000;         // the palette scene changes palette
+constexpr uint32_t SHOW_TILTED_MS = 75000;            // the tilted, spinning path
+constexpr uint32_t SHOW_BANDS_MS = 90000;             // the four fogged bands
+constexpr uint32_t SHOW_TRAIL_MS = 107000;            // the trail and the greetings
+constexpr uint32_t SHOW_FAR_BANDS_MS = 119000;        // the bands again, moving away
+constexpr uint32_t SHOW_SPINNING_MS = 143500;         // the path spinning about a tilted axis
+constexpr uint32_t SHOW_END_MS = 157000;              // the window closes
+
 // ---- State machine --------------------------------------------------------------------------
 extern int32_t timeline_state;   // -3 .. 11 act; starts at -3
 extern uint32_t music_clock_ms;  // music time read at the end of the previous frame
-extern float fog_colour[4];
 
-// The clock the timeline reads once per frame. By default the music heard now
-// (music_time_ms of demo_song); tests and tools put their own clock here.
+// What the timeline needs from the program around it, handed over before its first frame (the
+// demo's window procedure does so when its window is made): the clock it reads once per frame,
+// what the start-up frame runs after building the path (false: the music could not be loaded),
+// and how it closes the demo's window. Until then the clock stays at 0, there is no music to start
+// and closing does nothing; tools and tests put their own here after the window is made.
 extern uint32_t (*timeline_clock)();
-uint32_t timeline_music_clock();
-
-// What the start-up frame runs after building the path: by default music_bring_up (synthesis,
-// module load, playback start). Tools and tests that want the pictures without the sound put
-// their own here; false means the music could not be loaded.
 extern bool (*timeline_music_start)();
+extern void (*timeline_close)();
 
 // One frame of the demo, between the buffer clear and the swap. Returns the new clock value.
 uint32_t timeline_step();

@@ -1,20 +1,26 @@
 // The timeline state machine: one step per frame, driven by the music clock.
 #include <GL/gl.h>
 
-#include "app/app.h"
-#include "audio/audio.h"
+#include "platform/platform.h"
 #include "timeline/timeline.h"
 
 int32_t timeline_state = -3;
 uint32_t music_clock_ms = 0;
-float fog_colour[4] = {0.01f, 0.01f, 0.01f, 1.0f};
+static const float fog_colour[4] = {0.01f, 0.01f, 0.01f, 1.0f};
 
-uint32_t timeline_music_clock() {
-    return static_cast<uint32_t>(music_time_ms(demo_song));
+static uint32_t clock_at_rest() {
+    return 0;
 }
 
-uint32_t (*timeline_clock)() = timeline_music_clock;
-bool (*timeline_music_start)() = music_bring_up;
+static bool nothing_to_start() {
+    return true;
+}
+
+static void nothing_to_close() {}
+
+uint32_t (*timeline_clock)() = clock_at_rest;
+bool (*timeline_music_start)() = nothing_to_start;
+void (*timeline_close)() = nothing_to_close;
 
 static void advance() {
     ++timeline_state;
@@ -44,7 +50,7 @@ static void bring_up() {
     path_build(0, -30.0f, -10.0f, 50.0f, 0.0f, 0.0f);
     if (timeline_music_start()) return;
     message_box("Error music load.", "Error", MESSAGE_OK, ICON_STOP);
-    window_send(main_window, WINDOW_CLOSE, 0, 0);
+    timeline_close();
 }
 
 static void tilted_until(uint32_t end, float angle_degrees, float axis_x) {
@@ -82,16 +88,23 @@ static void act() {
         case -1: if (t > 0) advance(); break;
         case 0: scene_title(); break;
         case 1: scene_palette(); break;
-        case 2: tilted_until(90000, static_cast<float>(static_cast<double>(120000u - t) * 0.01), 0.0f); break;
+        case 2:
+            tilted_until(SHOW_BANDS_MS, static_cast<float>(static_cast<double>(120000u - t) * 0.01), 0.0f);
+            break;
         case 3: fog_on(); advance(); break;
-        case 4: bands_until(107000, static_cast<float>(static_cast<double>(t - 90000u) * 0.01)); break;
+        case 4:
+            bands_until(SHOW_TRAIL_MS, static_cast<float>(static_cast<double>(t - SHOW_BANDS_MS) * 0.01));
+            break;
         case 5: glDisable(GL_FOG); advance(); break;
         case 6: greetings(); scene_trail(); break;
         case 7: fog_on(); advance(); break;
-        case 8: bands_until(143500, static_cast<float>(static_cast<double>(t - 119000u) * 0.008 - 10.0)); break;
+        case 8:
+            bands_until(SHOW_SPINNING_MS,
+                        static_cast<float>(static_cast<double>(t - SHOW_FAR_BANDS_MS) * 0.008 - 10.0));
+            break;
         case 9: glDisable(GL_FOG); advance(); break;
-        case 10: tilted_until(157000, static_cast<float>(static_cast<double>(t) * 0.01), 1.0f); break;
-        case 11: window_send(main_window, WINDOW_CLOSE, 0, 0); break;  // every frame, if it survives
+        case 10: tilted_until(SHOW_END_MS, static_cast<float>(static_cast<double>(t) * 0.01), 1.0f); break;
+        case 11: timeline_close(); break;  // every frame, if the window survives
         default: break;
     }
 }

@@ -48,8 +48,6 @@ const char* frame_open() {
 void frame_close() {
     window_destroy(main_window);
     main_window = 0;
-    timeline_clock = timeline_music_clock;
-    timeline_music_start = music_bring_up;
 }
 
 void frame_draw(uint32_t ms) {

@@ -11,8 +11,7 @@ constexpr int32_t FRAME_HEIGHT = 768;
 // Opens the display and the hidden window, which becomes main_window. Null when ready, else the
 // reason in one line.
 const char* frame_open();
-// Closes the window (the display stays open) and gives the timeline its own clock and music
-// start back.
+// Closes the window (the display stays open).
 void frame_close();
 
 // Walks the timeline from its first state and draws, into the back buffer, the frame the demo

@@ -7,8 +7,7 @@
 #include <vector>
 
 #include "player/player.h"
-
-constexpr int32_t SHOW_END_MS = 157000;  // the music time at which the show closes
+#include "timeline/timeline.h"  // SHOW_END_MS, where the show closes
 
 // The embedded module's bytes (the file as built, all sample data zero).
 std::vector<uint8_t> soundtrack_module();

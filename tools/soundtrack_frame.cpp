@@ -12,7 +12,6 @@ constexpr int32_t PATTERN_ROWS[] = {64, 64, 16, 16, 16, 64, 64, 64, 64, 64, 64, 
 constexpr int8_t RELATIVE_NOTE = 29;  // with the finetunes below, C-4 plays the rendered pitch
 constexpr uint16_t NO_FADEOUT = 32767;
 
-enum : uint8_t { ENVELOPE_ON = 1, ENVELOPE_SUSTAIN = 2, ENVELOPE_LOOP = 4 };
 enum : uint8_t { NO_LOOP = 0, FORWARD_LOOP = 1, PINGPONG_LOOP = 2 };
 
 // An envelope as its points (x in ticks, y 0..64), point count, type, sustain point and loop
@@ -90,7 +89,7 @@ XmModule soundtrack_frame() {
     module.name = "Quadrise";
     module.tracker = "quadrise soundtrack";
     module.channel_count = CHANNELS;
-    module.flags = 1;  // linear frequency table
+    module.flags = SONG_LINEAR_FREQUENCIES;
     module.tempo = TEMPO;
     module.bpm = BPM;
     module.restart_position = 0;

@@ -61,7 +61,7 @@ struct XmModule {
     uint16_t version = 0x0104;
     uint16_t restart_position = 0;
     uint16_t channel_count = 4;
-    uint16_t flags = 1;  // bit 0: linear frequency table
+    uint16_t flags = SONG_LINEAR_FREQUENCIES;
     uint16_t tempo = 6;
     uint16_t bpm = 125;
     std::vector<uint8_t> orders = {0};

@@ -58,17 +58,15 @@ protected:
         test_clock_ms = 0;
         close_requests = 0;
         closes_destroy = false;
-        timeline_clock = [] { return test_clock_ms; };
-        timeline_music_start = [] { return true; };  // the pictures without the sound
         main_window = window_create("test window", W, H, false, test_window_proc);
         ASSERT_NE(main_window, 0u);
+        timeline_clock = [] { return test_clock_ms; };
+        timeline_music_start = [] { return true; };  // the pictures without the sound
         window_send(main_window, WINDOW_SIZE, 0, W | (H << 16));
     }
     void TearDown() override {
         window_destroy(main_window);
         message_loop_run();  // returns at once: takes the quit the destruction posted
-        timeline_clock = timeline_music_clock;
-        timeline_music_start = music_bring_up;
         music_free(demo_song);
         demo_song = nullptr;
     }

@@ -40,18 +40,16 @@ TEST_F(DemoWindow, OnlyAKeyReleasedWhileEscapeIsHeldCloses) {
     }
 }
 
-// The look-at, and the modelview mode after a size, show in the timeline's projected geometry.
-TEST_F(DemoWindow, ScenesGetTheLitLookAtUnderAProjectionThatFollowsTheSize) {
+// The light is placed under the look-at: the pictures hardly show where it is. The look-at and
+// the projection at the window's size show in the scene pictures and the timeline's projected
+// geometry; a zero height (a minimised window) keeps the last aspect.
+TEST_F(DemoWindow, TheLightStandsInEyeSpaceAndAZeroHeightKeepsTheAspect) {
     GLfloat light[4] = {}, projection[16] = {}, after[16] = {};
     glGetLightfv(GL_LIGHT0, GL_POSITION, light);  // (20, 20, 20) in eye space, seen from z = 5
     EXPECT_FLOAT_EQ(light[2], 15.0f);
     window_send(main_window, WINDOW_SIZE, 0, 800 | (400 << 16));
-    GLint viewport[4] = {};
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_TRUE(viewport[2] == 800 && viewport[3] == 400);
     glGetFloatv(GL_PROJECTION_MATRIX, projection);
-    EXPECT_NEAR(projection[5] / projection[0], 2.0, 1e-5);  // f / (f / aspect)
-    window_send(main_window, WINDOW_SIZE, 0, 1024);  // zero height: the last aspect stays
+    window_send(main_window, WINDOW_SIZE, 0, 1024);
     glGetFloatv(GL_PROJECTION_MATRIX, after);
     EXPECT_EQ(std::memcmp(after, projection, sizeof after), 0);
 }
@@ -67,7 +65,7 @@ TEST_F(DemoWindow, StartUpFramesShowLoadingThenBlackUntilTheClockMoves) {
     EXPECT_TRUE(timeline_state == -1 && path_len == 4096);
     for (int frame = 0; frame < 10; ++frame) window_update(main_window);
     EXPECT_TRUE(timeline_state == -1 && region(read_frame(), lit).count == 0);
-    EXPECT_EQ(timeline_music_clock(), 0u);  // without a song the real clock stays 0 as well
+    EXPECT_EQ(demo_music_clock(), 0u);  // without a song the real clock stays 0 as well
     test_clock_ms = 1;
     window_update(main_window);  // this frame still sees the 0 read at the end of the last
     EXPECT_TRUE(timeline_state == -1 && music_clock_ms == 1);
@@ -95,12 +93,12 @@ TEST_F(DemoWindow, BringUpPlaysALoadableSoundtrackAndFailsForAMissingOrMalformed
     EXPECT_NE(instrument, std::vector<int16_t>(256));
 }
 
-// Escape closes in every state; the last state closes from inside its frame, whose rest then
-// reaches a destroyed window, and the destruction stops the music, shows the cursor once and
-// posts the quit (without it TearDown's message loop would not return).
+// The last state closes from inside its frame, whose rest then reaches a destroyed window, and the
+// destruction stops the music, shows the cursor once and posts the quit (without it TearDown's
+// message loop would not return).
 TEST_F(DemoWindow, TheClockRunsFromTheFrameAfterTheBringUpAndClosingStopsTheMusic) {
     serve_soundtrack(xm_write(xm_basic_module(4)));
-    timeline_clock = timeline_music_clock;
+    timeline_clock = demo_music_clock;
     timeline_music_start = music_bring_up;
     timeline_state = -3;
     window_update(main_window);  // "Loading..."
@@ -108,13 +106,6 @@ TEST_F(DemoWindow, TheClockRunsFromTheFrameAfterTheBringUpAndClosingStopsTheMusi
     EXPECT_TRUE(timeline_state == -1 && music_clock_ms > 0);
     window_update(main_window);
     EXPECT_EQ(timeline_state, 0);
-    for (int32_t state = -1; state <= 10; ++state) {
-        timeline_state = state;
-        window_update(main_window);
-        window_send(main_window, WINDOW_KEY_DOWN, VK_ESCAPE, 0);
-        window_send(main_window, WINDOW_KEY_UP, VK_ESCAPE, 0);
-        EXPECT_EQ(close_requests, state + 2);
-    }
     closes_destroy = true;
     const int hidden = cursor_show(false);
     timeline_state = 11;

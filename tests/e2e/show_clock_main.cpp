@@ -9,7 +9,7 @@
 int main() {
     Song* song = soundtrack_synthesize() ? soundtrack_load() : nullptr;
     if (!song || !playback_prepare(song)) return 1;
-    for (int32_t time = 0; time < 157000;) {  // the show ends at 157 s of music
+    for (int32_t time = 0; time < int32_t{SHOW_END_MS};) {
         const int32_t block = write_block;
         render_next_block();
         time = block_stamps[block].time;

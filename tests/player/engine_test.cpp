@@ -77,10 +77,10 @@ void tune(XmModule& m) {
 void amiga(XmModule& m) { m.flags = 0; }
 void long_sample(XmModule& m) { m.instruments[0].samples[0] = xm_test_sample(8, 2048); }
 void envelopes(XmModule& m) {
-    m.instruments[0].volume_envelope = m.instruments[0].panning_envelope = {{{0, 64}, {10, 0}}, 1, 0, 0, 0, {}};
+    m.instruments[0].volume_envelope = m.instruments[0].panning_envelope = {{{0, 64}, {10, 0}}, ENVELOPE_ON, 0, 0, 0, {}};
 }
 void sustained(XmModule& m) {
-    m.instruments[0].volume_envelope = {{{0, 64}, {2, 32}, {10, 0}}, 1 | 2, 1, 0, 0, {}};
+    m.instruments[0].volume_envelope = {{{0, 64}, {2, 32}, {10, 0}}, ENVELOPE_ON | ENVELOPE_SUSTAIN, 1, 0, 0, {}};
     m.instruments[0].fadeout = 1024;
 }
 // Instrument 2 has a quieter copy of the sample; 300 goes on for rows 2..5.
@@ -225,7 +225,7 @@ TEST_F(Engine, RandomCellsKeepThePositionAndVoicesInBounds) {
         m.channel_count = 4;
         m.patterns = {xm_empty_pattern(m, 32), xm_empty_pattern(m, 5), xm_empty_pattern(m, 64)};
         m.orders = {0, 1, 2, 1, 0};
-        m.instruments[0].volume_envelope = {{{0, 64}, {3, 10}, {9, 40}, {20, 0}}, 7, 0, 1, 2, {}};
+        m.instruments[0].volume_envelope = {{{0, 64}, {3, 10}, {9, 40}, {20, 0}}, ENVELOPE_ON | ENVELOPE_SUSTAIN | ENVELOPE_LOOP, 0, 1, 2, {}};
         m.instruments[0].vibrato_depth = 15, m.instruments[0].vibrato_rate = 40;
         for (XmPattern& pattern : m.patterns)
             for (NoteCell& cell : pattern.cells)

@@ -38,11 +38,11 @@ struct EnvelopeFixture {
 TEST(Envelope, OutputsTickByTickAfterAnyJump) {
     const struct { const char* what; std::vector<EnvelopePoint> points; uint8_t type, loop_start, loop_end;
                    int jump; Outputs expected; uint8_t done; } cases[] = {
-        {"a loop ending at the last point repeats", {{0, 64}, {2, 0}}, 1 | 4, 0, 1, -1, {64, 32, 64, 32, 64, 32}, 0},
-        {"L05 inside a segment", {{0, 64}, {10, 0}, {20, 48}}, 1, 0, 0, 5, {32, 25, 19, 12, 6, 0, 0, 4, 9}, 0},
-        {"L beyond the last point finishes", {{0, 64}, {10, 0}, {20, 48}}, 1, 0, 0, 200, {48}, 1},
+        {"a loop ending at the last point repeats", {{0, 64}, {2, 0}}, ENVELOPE_ON | ENVELOPE_LOOP, 0, 1, -1, {64, 32, 64, 32, 64, 32}, 0},
+        {"L05 inside a segment", {{0, 64}, {10, 0}, {20, 48}}, ENVELOPE_ON, 0, 0, 5, {32, 25, 19, 12, 6, 0, 0, 4, 9}, 0},
+        {"L beyond the last point finishes", {{0, 64}, {10, 0}, {20, 48}}, ENVELOPE_ON, 0, 0, 200, {48}, 1},
         // Extrapolating the first segment backwards would start below 0 and rise past 64.
-        {"L before the first point holds it until the envelope reaches it", {{10, 0}, {20, 64}}, 1, 0, 0, 0,
+        {"L before the first point holds it until the envelope reaches it", {{10, 0}, {20, 64}}, ENVELOPE_ON, 0, 0, 0,
          {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 6, 12, 19, 25, 31, 38, 44, 51, 57, 64}, 1},
     };
     for (const auto& c : cases) {
@@ -60,7 +60,7 @@ TEST(Envelope, OutputsTickByTickAfterAnyJump) {
 
 // Points out of order, too many points and huge values stay within 0..64.
 TEST(Envelope, MalformedPointsStayWithinRange) {
-    EnvelopeFixture backwards({{0, 64}, {10, 0}, {5, 32}}, 1), oversized({{0, 65535}, {3, 65535}}, 1);
+    EnvelopeFixture backwards({{0, 64}, {10, 0}, {5, 32}}, ENVELOPE_ON), oversized({{0, 65535}, {3, 65535}}, ENVELOPE_ON);
     oversized.instrument.vol_point_count = 200;
     Outputs outputs;
     backwards.steps(100, outputs);

@@ -5,7 +5,7 @@
 #include <array>
 
 #include "resources/resources.h"
-#include "player/player.h"
+#include "player/stream.h"
 
 namespace {
 

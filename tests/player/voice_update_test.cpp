@@ -19,7 +19,7 @@ protected:
     void SetUp() override {
         std::memset(voices, 0, sizeof voices);
         for (int k = 0; k < VOICE_COUNT; ++k) voices[k].index = k;
-        song.song_flags = 1;
+        song.song_flags = SONG_LINEAR_FREQUENCIES;
         song.global_volume = channel.volume = channel.venv_out = 64;
         channel.voice = &voice, channel.penv_out = 32, channel.fadeout_volume = 65536, channel.panning = 128;
         sample.length = sample.loop_length = 1000, sample.loop_type = LOOP_NONE;

@@ -21,7 +21,7 @@ TEST_F(DelayEffects, ResultsDoNotDependOnTheStartingDelayPosition) {
         std::vector<double> results[2];
         for (int k = 0; k < 2; ++k) {
             load_slot(3, std::vector<double>(k == 0 ? 1000 : 89000, 0.0));
-            ProgramBuilder copy_then_effect = ProgramBuilder().step(8, 2, {}, {3});
+            ProgramBuilder copy_then_effect = ProgramBuilder().step(OP_SLOT_COPY, 2, {}, {3});
             results[k] = run(copy_then_effect.step(effect.opcode, 1, effect.floats, effect.bytes), input);
         }
         // Equal up to rounding: a fractional delay's read position delay_pos - d rounds
@@ -36,7 +36,7 @@ TEST_F(DelayEffects, DelayNetworkReadsItsOwnWritesOneSampleLaterAndMayInvertTheR
     for (int invert : {0, 1}) {
         // No spread, growth 1, size 100, fully wet. The input reaches line 8 after delay_pos has
         // advanced, so its first tap (0.22 x 100 = 22 samples) sounds at sample 23, not 22.
-        const std::vector<double> out = run(ProgramBuilder().step(94, 1, {0, 1, 0, 0, 100, 1}, {invert}), impulse);
+        const std::vector<double> out = run(ProgramBuilder().step(OP_DELAY_NETWORK_REVERB, 1, {0, 1, 0, 0, 100, 1}, {invert}), impulse);
         EXPECT_EQ(std::vector<double>(out.begin(), out.begin() + 23), std::vector<double>(23, 0.0));
         EXPECT_NEAR(out[23], 0.1 * 0.2, 1e-4);  // the input taps keep their sign
         // That tap lands in A7, which line 7 hands to A1 100 + 1 samples later, at gain q; a first

@@ -8,28 +8,28 @@ using SynthDriver = SynthSlots;
 
 TEST_F(SynthDriver, LengthRulesAndParameterlessSteps) {
     ProgramBuilder b;
-    b.step(5, 2, {0.125f, 0.5f, 0.5f, 1.0f}, {0}).step(31, 2);  // rendered, then cleared
-    b.step(31, 1).step(90, 1).step(92, 1).step(27, 1);          // consume no parameters
-    b.step(5, 3, {0.125f, 0.5f, 0.5f, 1.0f}, {0});              // 5512.5 samples, truncated
-    b.step(5, 4, {-1.0f, 0.5f, 0.5f, 1.0f}, {0});               // negative duration: empty
-    b.step(90, 5);                                               // in place on an empty slot
-    b.step(5, 6, {2.6f, 0.5f, 0.5f, 1.0f}, {0});                // 114659.996, truncated
+    b.step(OP_NOISE_SOURCE, 2, {0.125f, 0.5f, 0.5f, 1.0f}, {0}).step(OP_SLOT_CLEAR, 2);  // rendered, then cleared
+    b.step(OP_SLOT_CLEAR, 1).step(OP_POLARITY_INVERT, 1).step(OP_NORMALISE, 1).step(OP_SLOT_REVERSE, 1);          // consume no parameters
+    b.step(OP_NOISE_SOURCE, 3, {0.125f, 0.5f, 0.5f, 1.0f}, {0});              // 5512.5 samples, truncated
+    b.step(OP_NOISE_SOURCE, 4, {-1.0f, 0.5f, 0.5f, 1.0f}, {0});               // negative duration: empty
+    b.step(OP_POLARITY_INVERT, 5);                                               // in place on an empty slot
+    b.step(OP_NOISE_SOURCE, 6, {2.6f, 0.5f, 0.5f, 1.0f}, {0});                // 114659.996, truncated
     render(b);
     EXPECT_EQ(synth_slot_samples(2), nullptr);
     const int32_t lengths[] = {0, 0, 0, 5512, 0, 0, 114659};
     for (int s = 0; s <= 6; s++) EXPECT_EQ(synth_slot_length(s), lengths[s]) << s;
-    render(b.step(5, 2, {0.25f, 0.5f, 0.5f, 1.0f}, {0}));  // a cleared slot takes a later step
+    render(b.step(OP_NOISE_SOURCE, 2, {0.25f, 0.5f, 0.5f, 1.0f}, {0}));  // a cleared slot takes a later step
     EXPECT_EQ(synth_slot_length(2), 11025);
 }
 
 TEST_F(SynthDriver, UnknownOpcodeRepeatsTheLastOutputAndRefusalsLeaveTheSlotsUntouched) {
     // Kind 63: no parameters and no module; repeats `out`.
-    render(ProgramBuilder().step(5, 1, {0.001f, 0.5f, 0.5f, 1.0f}, {0}).step(0x40 | 63, 1));
+    render(ProgramBuilder().step(OP_NOISE_SOURCE, 1, {0.001f, 0.5f, 0.5f, 1.0f}, {0}).step(0x40 | 63, 1));
     const std::vector<double> before = slot(1);
     EXPECT_EQ(before, std::vector<double>(44, before.back()));
     EXPECT_NE(before.back(), 0.0);
     const char* reason = nullptr;
-    const ProgramBuilder refused = ProgramBuilder().step(5, 1, {0.02f, 0.5f, 0.5f, 1.0f}, {0}).step(90, 9);
+    const ProgramBuilder refused = ProgramBuilder().step(OP_NOISE_SOURCE, 1, {0.02f, 0.5f, 0.5f, 1.0f}, {0}).step(OP_POLARITY_INVERT, 9);
     EXPECT_FALSE(synth_render_program(refused.program(), &reason));
     EXPECT_EQ(slot(1), before);
     synth_slots_free();
@@ -40,7 +40,7 @@ TEST_F(SynthDriver, UnknownOpcodeRepeatsTheLastOutputAndRefusalsLeaveTheSlotsUnt
 // A pattern-sequencer step of `channels` x `rows` empty cells at `ticks` ticks per row.
 static ProgramBuilder sequencer(int channels, int rows, int ticks, int32_t tempo) {
     const std::vector<int> cells(size_t(channels * rows * 5));
-    return ProgramBuilder().step(7, 1, {}, {channels, rows, ticks}).extra(cells, {tempo});
+    return ProgramBuilder().step(OP_PATTERN_SEQUENCER, 1, {}, {channels, rows, ticks}).extra(cells, {tempo});
 }
 
 TEST(SynthValidation, AcceptsTheShippedProgramAndRefusesWhatCouldCorruptMemory) {
@@ -48,29 +48,29 @@ TEST(SynthValidation, AcceptsTheShippedProgramAndRefusesWhatCouldCorruptMemory) 
     const std::string too_long = "step length of 2^29 samples or more (or not a number)";
     struct Case { ProgramBuilder program; std::string refusal; };
     const Case cases[] = {
-        {ProgramBuilder().step(5, 1, {0.5f, 0.5f, 0.5f}, {0}), "float pool too short for a step's parameters"},
-        {ProgramBuilder().step(0, 1, std::vector<float>(14, 1), {1, 1, 0}), "byte pool too short for a step's parameters"},
-        {ProgramBuilder().step(138, 1, {0.5f, 1, 0}, {57, 3}).curve({0, 0, 1, 1}), "float pool too short for a step's curve points"},
-        {ProgramBuilder().step(29, 1).extra({}, {0}), "int pool too short for the crop range"},
-        {ProgramBuilder().step(7, 1, {}, {1, 2, 1}).extra({48, 1, 0, 0, 0}, {120}),
+        {ProgramBuilder().step(OP_NOISE_SOURCE, 1, {0.5f, 0.5f, 0.5f}, {0}), "float pool too short for a step's parameters"},
+        {ProgramBuilder().step(OP_PERCUSSION_VOICE, 1, std::vector<float>(14, 1), {1, 1, 0}), "byte pool too short for a step's parameters"},
+        {ProgramBuilder().step(OP_CURVE_OSCILLATOR, 1, {0.5f, 1, 0}, {57, 3}).curve({0, 0, 1, 1}), "float pool too short for a step's curve points"},
+        {ProgramBuilder().step(OP_SLOT_CROP, 1).extra({}, {0}), "int pool too short for the crop range"},
+        {ProgramBuilder().step(OP_PATTERN_SEQUENCER, 1, {}, {1, 2, 1}).extra({48, 1, 0, 0, 0}, {120}),
          "byte or int pool too short for the pattern sequencer"},
-        {ProgramBuilder().step(90, 7), "target slot must be 1..6"},
-        {ProgramBuilder().step(90, 0), "target slot must be 1..6"},
-        {ProgramBuilder().step(8, 1, {}, {9}), "source slot must be 1..6"},
-        {ProgramBuilder().step(21, 1, {0, 0, 0, 0, 0, 0, 0, 0, 0, 1}, {200}), "source slot must be 1..6"},
-        {ProgramBuilder().step(9, 1, {1, 1, 1, 1, 1, 1, 1, 1}, {1, 2, 0, 0, 0, 0, 0, 7}), "mixed slot beyond 6"},
+        {ProgramBuilder().step(OP_POLARITY_INVERT, 7), "target slot must be 1..6"},
+        {ProgramBuilder().step(OP_POLARITY_INVERT, 0), "target slot must be 1..6"},
+        {ProgramBuilder().step(OP_SLOT_COPY, 1, {}, {9}), "source slot must be 1..6"},
+        {ProgramBuilder().step(OP_CROSS_MODULATOR, 1, {0, 0, 0, 0, 0, 0, 0, 0, 0, 1}, {200}), "source slot must be 1..6"},
+        {ProgramBuilder().step(OP_SLOT_MIX, 1, {1, 1, 1, 1, 1, 1, 1, 1}, {1, 2, 0, 0, 0, 0, 0, 7}), "mixed slot beyond 6"},
         {sequencer(17, 1, 1, 120), "pattern sequencer has more than 16 channels"},
         {sequencer(16, 101, 1, 120), "pattern sequencer pattern exceeds 8000 bytes"},
         {sequencer(1, 1, 1, 0), "pattern sequencer tempo must be positive"},
-        {ProgramBuilder().step(7, 1, {}, {1, 1, 1}).extra({48, 0xF0, 0, 0, 0}, {120}),
+        {ProgramBuilder().step(OP_PATTERN_SEQUENCER, 1, {}, {1, 1, 1}).extra({48, 0xF0, 0, 0, 0}, {120}),
          "pattern sequencer cell names a slot beyond 0..6"},
-        {ProgramBuilder().step(82, 1, {1, 1, 0, 1, 0, 0.5f}, {0}), "chorus needs at least one voice"},
-        {ProgramBuilder().step(82, 1, {1, 1, 0, 1, 0, 0.5f}, {15}), "chorus has more than 14 voices"},
-        {ProgramBuilder().step(5, 1, {12200.0f, 0.5f, 0.5f, 1.0f}, {0}), too_long},
-        {ProgramBuilder().step(130, 1, {NAN, 0.5f, 0.5f, 1.0f}, {0}), too_long},
-        {ProgramBuilder().step(29, 1).extra({}, {-2000000000, 2000000000}), too_long},
+        {ProgramBuilder().step(OP_CHORUS, 1, {1, 1, 0, 1, 0, 0.5f}, {0}), "chorus needs at least one voice"},
+        {ProgramBuilder().step(OP_CHORUS, 1, {1, 1, 0, 1, 0, 0.5f}, {15}), "chorus has more than 14 voices"},
+        {ProgramBuilder().step(OP_NOISE_SOURCE, 1, {12200.0f, 0.5f, 0.5f, 1.0f}, {0}), too_long},
+        {ProgramBuilder().step(OP_PD_OSCILLATOR_2, 1, {NAN, 0.5f, 0.5f, 1.0f}, {0}), too_long},
+        {ProgramBuilder().step(OP_SLOT_CROP, 1).extra({}, {-2000000000, 2000000000}), too_long},
         {sequencer(1, 255, 255, 1), too_long},
-        {ProgramBuilder().step(22, 1, {0.1f, 1, 2, 1, 2, 0, 0, 0, 0, 1e9f, 2, 1, 1, 0, 1}), "grain spawn interval out of range"},
+        {ProgramBuilder().step(OP_GRAIN_CLOUD, 1, {0.1f, 1, 2, 1, 2, 0, 0, 0, 0, 1e9f, 2, 1, 1, 0, 1}), "grain spawn interval out of range"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(synth_validate_program(c.program.program(), &reason) ? "(accepted)" : std::string(reason), c.refusal);

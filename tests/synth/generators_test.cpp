@@ -7,12 +7,12 @@ using Generators = SynthSlots;
 
 TEST_F(Generators, ShapesAreIdentitiesAtOneHalfAndPowersAtTheirEndsAndPercussionWithoutBodyIsSilent) {
     ProgramBuilder b;
-    b.step(130, 1, {0.05f, 0.5f, 0.5f, 1.0f}, {57});  // note 57 is 440 Hz
-    b.step(129, 2, {0.01f, 1.0f, 0.0f, 1.0f}, {57});  // a slow start (p^6), then the fifth power
-    b.step(5, 3, {0.01f, 0.1f, 1.0f, 0.5f}, {0});     // saturated noise ignores the phase shape
+    b.step(OP_PD_OSCILLATOR_2, 1, {0.05f, 0.5f, 0.5f, 1.0f}, {57});  // note 57 is 440 Hz
+    b.step(OP_PD_OSCILLATOR_1, 2, {0.01f, 1.0f, 0.0f, 1.0f}, {57});  // a slow start (p^6), then the fifth power
+    b.step(OP_NOISE_SOURCE, 3, {0.01f, 0.1f, 1.0f, 0.5f}, {0});     // saturated noise ignores the phase shape
     // Percussion for 0.01 s (440.99 samples, truncated), body 1000 Hz with no decay, level or tail,
     // no noise, body added after the clip.
-    b.step(0, 4, {0.01f, 1000, 0, 0, 0, 0, 0.5f, 0.9f, 0.1f, 0, 0, 0, 1, 1}, {1, 0, 0, 0});
+    b.step(OP_PERCUSSION_VOICE, 4, {0.01f, 1000, 0, 0, 0, 0, 0.5f, 0.9f, 0.1f, 0, 0, 0, 1, 1}, {1, 0, 0, 0});
     render(b);
     EXPECT_EQ(slot(4), std::vector<double>(440, 0.0));
     const std::vector<double> identity = slot(1), phases = note_phases(identity.size(), 440.0);

@@ -8,18 +8,18 @@ using SlotProcessing = SynthSlots;
 TEST_F(SlotProcessing, WholeSlotTransformsGiveTheirExactSamples) {
     struct Case { const char* what; ProgramBuilder program; std::vector<double> input, expected; };
     const Case cases[] = {
-        {"copy takes the source's length", ProgramBuilder().step(8, 1, {}, {2}), {9, 9, 9, 9}, {1, 2, 3}},
-        {"reverse", ProgramBuilder().step(27, 1), {1, 2, 3}, {3, 2, 1}},
-        {"gain 10 clips", ProgramBuilder().step(87, 1, {2}, {0, 2}).curve({0, 1, 1, 1}), {0.5, -0.5, 0.05}, {1, -1, 0.5}},
-        {"polarity invert does not clip", ProgramBuilder().step(90, 1), {1.5, -2, 0.25}, {-1.5, 2, -0.25}},
-        {"normalise", ProgramBuilder().step(92, 1), {0.25, -0.5, 0.1}, {0.5, -1, 0.2}},
-        {"normalise leaves silence", ProgramBuilder().step(92, 1), {0, 0, 0}, {0, 0, 0}},
-        {"crop before the start", ProgramBuilder().step(29, 1).extra({}, {-1, 2}), {1, 2, 3, 4, 5}, {0, 1, 2, 3}},
-        {"crop past the end", ProgramBuilder().step(29, 1).extra({}, {3, 6}), {1, 2, 3, 4, 5}, {4, 5, 0, 0}},
-        {"crop last before first", ProgramBuilder().step(29, 1).extra({}, {4, 2}), {1, 2, 3, 4, 5}, {}},
-        {"varispeed at 0 copies clipped", ProgramBuilder().step(24, 1, {0}, {0, 2}).curve({0, 1, 1, 1}),
+        {"copy takes the source's length", ProgramBuilder().step(OP_SLOT_COPY, 1, {}, {2}), {9, 9, 9, 9}, {1, 2, 3}},
+        {"reverse", ProgramBuilder().step(OP_SLOT_REVERSE, 1), {1, 2, 3}, {3, 2, 1}},
+        {"gain 10 clips", ProgramBuilder().step(OP_GAIN_ENVELOPE, 1, {2}, {0, 2}).curve({0, 1, 1, 1}), {0.5, -0.5, 0.05}, {1, -1, 0.5}},
+        {"polarity invert does not clip", ProgramBuilder().step(OP_POLARITY_INVERT, 1), {1.5, -2, 0.25}, {-1.5, 2, -0.25}},
+        {"normalise", ProgramBuilder().step(OP_NORMALISE, 1), {0.25, -0.5, 0.1}, {0.5, -1, 0.2}},
+        {"normalise leaves silence", ProgramBuilder().step(OP_NORMALISE, 1), {0, 0, 0}, {0, 0, 0}},
+        {"crop before the start", ProgramBuilder().step(OP_SLOT_CROP, 1).extra({}, {-1, 2}), {1, 2, 3, 4, 5}, {0, 1, 2, 3}},
+        {"crop past the end", ProgramBuilder().step(OP_SLOT_CROP, 1).extra({}, {3, 6}), {1, 2, 3, 4, 5}, {4, 5, 0, 0}},
+        {"crop last before first", ProgramBuilder().step(OP_SLOT_CROP, 1).extra({}, {4, 2}), {1, 2, 3, 4, 5}, {}},
+        {"varispeed at 0 copies clipped", ProgramBuilder().step(OP_VARISPEED_READ, 1, {0}, {0, 2}).curve({0, 1, 1, 1}),
          {0.5, 1.5, -2, 0.25}, {0.5, 1, -1, 0.25}},
-        {"varispeed at 1 plays at double speed", ProgramBuilder().step(24, 1, {1}, {0, 2}).curve({0, 1, 1, 1}),
+        {"varispeed at 1 plays at double speed", ProgramBuilder().step(OP_VARISPEED_READ, 1, {1}, {0, 2}).curve({0, 1, 1, 1}),
          {0, 0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7}, {0, 0.2, 0.4, 0.6, 0, 0, 0, 0}},
     };
     load_slot(2, {1.0, 2.0, 3.0});
@@ -33,9 +33,9 @@ TEST_F(SlotProcessing, MixSumsScaledSlotsOverTheLongestAndSkipsZeroBytes) {
     load_slot(1, std::vector<double>(4, 1.0));
     load_slot(2, std::vector<double>(2, 2.0));
     // The float of a zero byte (99 here) is ignored; slot 2 contributes 0 past its end.
-    render(ProgramBuilder().step(9, 3, {0.5f, 99, 0.25f, 0, 0, 0, 0, 0}, {1, 0, 2, 0, 0, 0, 0, 0}));
+    render(ProgramBuilder().step(OP_SLOT_MIX, 3, {0.5f, 99, 0.25f, 0, 0, 0, 0, 0}, {1, 0, 2, 0, 0, 0, 0, 0}));
     EXPECT_EQ(slot(3), (std::vector<double>{1.0, 1.0, 0.5, 0.5}));
-    render(ProgramBuilder().step(9, 3, {1, 1, 1, 1, 1, 1, 1, 1}, {0, 0, 0, 0, 0, 0, 0, 0}));  // nothing mixed: empty
+    render(ProgramBuilder().step(OP_SLOT_MIX, 3, {1, 1, 1, 1, 1, 1, 1, 1}, {0, 0, 0, 0, 0, 0, 0, 0}));  // nothing mixed: empty
     EXPECT_EQ(synth_slot_length(3), 0);
 }
 
@@ -62,7 +62,7 @@ TEST_F(SlotProcessing, SequencerFadesRetriggersSilencesRampsVolumesAndTransposes
         SCOPED_TRACE(c.what);
         // Rows of 10 x ticks samples.
         const int rows = int(c.cells.size() / 5);
-        render(ProgramBuilder().step(7, 1, {}, {1, rows, c.ticks}).extra(c.cells, {11025}));
+        render(ProgramBuilder().step(OP_PATTERN_SEQUENCER, 1, {}, {1, rows, c.ticks}).extra(c.cells, {11025}));
         std::vector<double> expected;
         for (int j = 0; j < rows * 10 * c.ticks; ++j) expected.push_back(c.expected(j * 0.01, (j % 10) / 10.0, j));
         expect_samples(slot(1), expected, 1e-15);
@@ -71,19 +71,19 @@ TEST_F(SlotProcessing, SequencerFadesRetriggersSilencesRampsVolumesAndTransposes
 
 TEST_F(SlotProcessing, EqualiserGainsSetTheLevelOfTheirRegions) {
     // Gain 200 everywhere passes 0.99 of the input, clipped to +-1.
-    EXPECT_EQ(run(ProgramBuilder().step(15, 1, std::vector<float>(10, 200)), {0.5, -0.25, 1.2, 0.1, -0.7}),
+    EXPECT_EQ(run(ProgramBuilder().step(OP_GRAPHIC_EQ, 1, std::vector<float>(10, 200)), {0.5, -0.25, 1.2, 0.1, -0.7}),
               (std::vector<double>{0.99 * 0.5, 0.99 * -0.25, 1.0, 0.99 * 0.1, 0.99 * -0.7}));
     // Gain 100 in the region above band 6 gives 10^-1 - 0.01 = 0.09, away from the run-in and out.
     const std::vector<float> gains = {200, 200, 200, 200, 200, 200, 200, 100, 200, 200};
     std::vector<double> sine(3000);
     for (size_t k = 0; k < sine.size(); ++k) sine[k] = std::sin(2.0 * M_PI * 5500.0 * k / 44100.0);
-    EXPECT_NEAR(peak(run(ProgramBuilder().step(15, 1, gains), sine), 500, 500), 0.09, 0.01);
+    EXPECT_NEAR(peak(run(ProgramBuilder().step(OP_GRAPHIC_EQ, 1, gains), sine), 500, 500), 0.09, 0.01);
 }
 
 // Opcode 22 over slot 1 for 88 samples: attack 0.01 ms, decay 1.01 ms, rate 1, negligible glide,
 // gain 1, grains starting where the progress points; spawn interval `interval_ms`.
 static ProgramBuilder grains(float interval_ms) {
-    return ProgramBuilder().step(22, 1, {0.002f, 0, 0, 1, 1, 0, 0, -20, -20, interval_ms, interval_ms, 1, 1, 1, 1});
+    return ProgramBuilder().step(OP_GRAIN_CLOUD, 1, {0.002f, 0, 0, 1, 1, 0, 0, -20, -20, interval_ms, interval_ms, 1, 1, 1, 1});
 }
 
 // A grain's envelope after `elapsed` samples: rise over 0.441 samples, fall over 44.541.

@@ -1,6 +1,6 @@
 // Shared helpers for the synthesizer tests: small programs built step by step, slots seeded with
 // exact samples, and a fixture that gives every test fresh empty sample slots. The test files
-// include only this header (and synth/program.h where they decode).
+// include only this header.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "synth/dsp.h"
+#include "synth/program.h"
 #include "synth/synth.h"
 #include "synth/synth_state.h"
 

@@ -9,7 +9,7 @@ TEST_F(WavetableOscillators, LinearCurveReadsTheNotePhaseBlurOfWidthZeroEqualsIt
     ProgramBuilder b;
     // A triangle read by the linear curve (slot 1) and by a blur of width zero (slot 2).
     for (int s : {1, 2}) b.step(s == 1 ? 138 : 141, s, {0.05f, 0.5f, 0}, {57, 3}).curve({0, 0, 0.5f, 1, 1, 0});
-    b.step(141, 3, {0.02f, 1.0f, 0.2f}, {45, 4}).curve({0, 1, 0.5f, 1, 0.5f, -1, 1, -1});  // a square
+    b.step(OP_BLURRED_CURVE_OSCILLATOR, 3, {0.02f, 1.0f, 0.2f}, {45, 4}).curve({0, 1, 0.5f, 1, 0.5f, -1, 1, -1});  // a square
     render(b);
     const std::vector<double> triangle = slot(1), phases = note_phases(triangle.size(), 440.0);
     for (size_t i = 0; i < triangle.size(); i++) {
@@ -22,9 +22,9 @@ TEST_F(WavetableOscillators, LinearCurveReadsTheNotePhaseBlurOfWidthZeroEqualsIt
 TEST_F(WavetableOscillators, AdditiveFlatSpectrumReadsItsTableAndRandomPhasesRepeat) {
     ProgramBuilder b;
     // Amplitude 1, no phase ramp, no random phase, no ripple, roll-off 0.5/j: a sawtooth spectrum.
-    b.step(134, 1, {0.01f, 1.0f, 0, 0, 0, 0, 0}, {57, 2, 1}).curve({0, 1, 1, 1});
+    b.step(OP_ADDITIVE_OSCILLATOR, 1, {0.01f, 1.0f, 0, 0, 0, 0, 0}, {57, 2, 1}).curve({0, 1, 1, 1});
     // Twice the same step with random phases, ripple and roll-off 1/j^2.
-    for (int s : {2, 3}) b.step(134, s, {0.01f, 0.5f, 0.3f, 1.0f, 0.5f, 0.4f, 0.1f}, {60, 2, 2}).curve({0, 1, 1, 0.2f});
+    for (int s : {2, 3}) b.step(OP_ADDITIVE_OSCILLATOR, s, {0.01f, 0.5f, 0.3f, 1.0f, 0.5f, 0.4f, 0.1f}, {60, 2, 2}).curve({0, 1, 1, 0.2f});
     render(b);
     HarmonicPair pairs[HARMONIC_COUNT] = {};
     for (int j = 1; j < HARMONIC_COUNT; j++) pairs[j] = HarmonicPair{0.0, 0.5 / j};
