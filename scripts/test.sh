@@ -25,13 +25,12 @@ run_tests() {
 "$root/scripts/setup.sh"
 
 echo "== Release build and tests"
-cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release
+cmake --preset release -S "$root"
 cmake --build "$root/build" -j"$jobs"
 run_tests "$root/build"
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer build and tests"
-cmake -S "$root" -B "$root/build-sanitize" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DQUADRISE_SANITIZE=ON -DQUADRISE_BENCH=OFF
+cmake --preset sanitize -S "$root"
 cmake --build "$root/build-sanitize" -j"$jobs"
 # The display and GL libraries keep allocations until the process ends; only our leaks count.
 export LSAN_OPTIONS="suppressions=$root/tests/platform/lsan_suppressions.txt:print_suppressions=0"
@@ -39,8 +38,7 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 run_tests "$root/build-sanitize" -LE long
 
 echo "== ThreadSanitizer build of the audio and app tests (the mixing thread against the main thread)"
-cmake -S "$root" -B "$root/build-tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DQUADRISE_SANITIZE_THREAD=ON -DQUADRISE_BENCH=OFF
+cmake --preset tsan -S "$root"
 cmake --build "$root/build-tsan" -j"$jobs" --target audio_tests app_tests
 export TSAN_OPTIONS="halt_on_error=1" SDL_AUDIODRIVER=dummy
 "$root/build-tsan/tests/audio_tests"
