@@ -60,7 +60,8 @@ static uint32_t frame_clock(int64_t k) {
         render_next_block();
         const int16_t* pcm = wave_buffer + 2 * static_cast<size_t>(b) * block_frames;
         heard.insert(heard.end(), pcm, pcm + 2 * static_cast<size_t>(block_frames));
-        block_clock.push_back(block_stamps[b].time);
+        int32_t stamp = block_stamps[b].time;  // copied out: the packed field is not aligned
+        block_clock.push_back(stamp);
     }
     return static_cast<uint32_t>(block_clock[block]);
 }
