@@ -6,11 +6,10 @@ set -euo pipefail
 build=${1:-build}
 shift || true
 scratch=$(mktemp -d)
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$scratch/display" 2>/dev/null &
-xvfb=$!
-trap 'kill $xvfb; rm -rf "$scratch"' EXIT
-for _ in $(seq 100); do [ -s "$scratch/display" ] && break; sleep 0.05; done
-export DISPLAY=":$(head -n1 "$scratch/display")"
+x_server="$(dirname "$0")/../tests/e2e/lib/x_server.sh"
+trap 'bash "$x_server" stop "$scratch/x"; rm -rf "$scratch"' EXIT
+bash "$x_server" start "$scratch/x" 1024x768x24 >/dev/null
+read -r DISPLAY _ <"$scratch/x" && export DISPLAY
 "$build/bench/frame_bench" "$@"
 TIMEFORMAT="quadrise-render frame 150000: %R s wall, %U s user, %S s system"
 time "$build/quadrise-render" frame 150000 -o "$scratch/frame.png" >/dev/null

@@ -10,6 +10,7 @@ packages=(
     xfonts-base  # the X core fonts SDL draws its message boxes with
     xvfb xauth xdotool imagemagick x11-utils x11-xserver-utils sox
     openmpt123 libopenmpt-dev libxmp-dev xmp
+    libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev ffmpeg
     clang libclang-rt-dev  # the runtime (fuzzer, sanitizers) of the release's default clang
 )
 

@@ -65,6 +65,21 @@ void frame_settle(uint32_t ms) {
     } while (timeline_state != state);
 }
 
+// The timeline, the path and the fog as the demo starts them.
+static void walk_reset() {
+    timeline_state = -3;
+    music_clock_ms = 0;
+    std::fill(path_points, path_points + PATH_CAPACITY, 0.0f);
+    path_len = 0;
+    glDisable(GL_FOG);
+    show_ended = false;
+}
+
+void frame_start() {
+    walk_reset();
+    frame_settle(0);
+}
+
 // The demo's clock moves in block steps while frames come faster, so each clock value is drawn
 // by as many frames as the state machine takes to settle (the one-frame states pass in between),
 // and the picture at ms is the first frame that reads ms, one block step after the value before
@@ -72,22 +87,21 @@ void frame_settle(uint32_t ms) {
 // of the clock, so settling once at ms - 20 reaches the same state and fog as settling at every
 // block step before it; the walk does that, after the start-up frames at clock 0.
 bool frame_render(uint32_t ms) {
-    timeline_state = -3;
-    music_clock_ms = 0;
-    std::fill(path_points, path_points + PATH_CAPACITY, 0.0f);
-    path_len = 0;
-    glDisable(GL_FOG);
-    show_ended = false;
+    walk_reset();
     if (ms > 0) frame_settle(0);
     if (ms > BLOCK_STEP_MS) frame_settle(ms - BLOCK_STEP_MS);
     frame_draw(ms);
     return !show_ended;
 }
 
-void frame_read(uint8_t* rgb) {
+void frame_read_rows(uint8_t* rgb) {
     glReadBuffer(GL_BACK);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, FRAME_WIDTH, FRAME_HEIGHT, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+}
+
+void frame_read(uint8_t* rgb) {
+    frame_read_rows(rgb);
     // GL counts rows from the bottom; pictures start at the top.
     constexpr size_t row_bytes = FRAME_WIDTH * 3;
     for (int32_t top = 0, bottom = FRAME_HEIGHT - 1; top < bottom; ++top, --bottom) {

@@ -14,6 +14,9 @@ const char* frame_open();
 // Closes the window (the display stays open).
 void frame_close();
 
+// The demo's start-up frames ("Loading...", then the path built, no music started): the timeline
+// from its first state until it waits for the music clock, which reads 0.
+void frame_start();
 // Walks the timeline from its first state and draws, into the back buffer, the frame the demo
 // draws when its clock reads ms. False when the show has ended before that frame: the demo has
 // closed its window by then (the frame is still drawn, as the cleared screen).
@@ -25,3 +28,5 @@ void frame_draw(uint32_t ms);
 void frame_settle(uint32_t ms);
 // The frame last drawn, FRAME_WIDTH x FRAME_HEIGHT RGB pixels, top row first.
 void frame_read(uint8_t* rgb);
+// The same pixels in GL's order, bottom row first.
+void frame_read_rows(uint8_t* rgb);

@@ -1,7 +1,5 @@
 // quadrise-render frame: the 1024x768 picture the demo shows at a music time, as PNG.
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -16,17 +14,6 @@ static const char HELP[] =
     "usage: quadrise-render frame MS -o OUT.png\n"
     "Writes the 1024x768 picture the demo shows when its music clock reads MS\n"
     "milliseconds, as PNG. Needs an X display (Xvfb will do); plays no sound.\n";
-
-// Whole milliseconds, 0 to 4294967295, in decimal digits only.
-static bool parse_time(const char* text, uint32_t* ms) {
-    if (text[0] < '0' || text[0] > '9') return false;
-    char* end = nullptr;
-    errno = 0;
-    unsigned long long value = std::strtoull(text, &end, 10);
-    if (*end != '\0' || errno == ERANGE || value > 0xFFFFFFFFull) return false;
-    *ms = static_cast<uint32_t>(value);
-    return true;
-}
 
 // The picture goes to a temporary file that replaces OUT.png only once it is whole.
 static bool write_picture(const char* path, const uint8_t* rgb, std::string* error) {
@@ -46,7 +33,7 @@ int render_frame_command(int argc, char** argv) {
     if (!options.file) return render_refuse(command, "missing the music time MS");
     if (!options.output) return render_refuse(command, "missing -o OUT.png");
     uint32_t ms = 0;
-    if (!parse_time(options.file, &ms)) {
+    if (!render_parse_ms(options.file, &ms)) {
         std::string why = "MS must be whole milliseconds from 0 to 4294967295, not '";
         return render_refuse(command, (why + options.file + "'").c_str());
     }

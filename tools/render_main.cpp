@@ -1,5 +1,5 @@
 // quadrise-render: offline renders of the synthesizer's instruments, of XM modules and of the
-// soundtrack, the soundtrack's module and time map, and the demo's frames.
+// soundtrack, the soundtrack's module and time map, the demo's frames and the show as a video.
 #include <cstdio>
 #include <cstring>
 
@@ -13,6 +13,7 @@ static void print_usage(FILE* to) {
         "       quadrise-render export-xm OUT.xm [--bare]\n"
         "       quadrise-render timemap\n"
         "       quadrise-render frame MS -o OUT.png\n"
+        "       quadrise-render video -o OUT.mp4 [--fps N] [--from MS] [--to MS] [--crf N]\n"
         "Each command explains itself with --help.\n",
         to);
 }
@@ -28,6 +29,7 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[1], "export-xm") == 0) return render_export_xm_command(argc - 2, argv + 2);
     if (std::strcmp(argv[1], "timemap") == 0) return render_timemap_command(argc - 2, argv + 2);
     if (std::strcmp(argv[1], "frame") == 0) return render_frame_command(argc - 2, argv + 2);
+    if (std::strcmp(argv[1], "video") == 0) return render_video_command(argc - 2, argv + 2);
     if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
         print_usage(stdout);
         return 0;

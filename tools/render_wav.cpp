@@ -1,12 +1,11 @@
 #include "tools/render_wav.h"
 
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
 
 #include "audio/audio.h"
+#include "tools/progress_bar.h"
 
 constexpr double UNTIMED_CAP_SECONDS = 600.0;
 
@@ -30,21 +29,17 @@ bool wav_finish(SNDFILE* file, const OutputFile& output, bool complete, std::str
     return output_commit(output, error);
 }
 
-static void show_progress(double fraction, double seconds) {
-    constexpr int WIDTH = 40;
-    int filled = fraction < 1.0 ? static_cast<int>(fraction * WIDTH) : WIDTH;
-    char bar[WIDTH + 1];
-    for (int k = 0; k < WIDTH; ++k) bar[k] = k < filled ? '#' : '.';
-    bar[WIDTH] = '\0';
-    std::fprintf(stderr, "\r[%s] %3d%%  %7.1f s", bar, filled * 100 / WIDTH, seconds);
-    std::fflush(stderr);
+static void show_progress(double fraction, int64_t frames) {
+    char detail[32];
+    std::snprintf(detail, sizeof detail, "%7.1f s", static_cast<double>(frames) / mix_rate);
+    progress_draw(fraction, detail);
 }
 
 // Renders blocks into the open file; returns the frames written, or -1 when writing failed.
 static int64_t render_blocks(Song* song, SNDFILE* file, const WavRender& render) {
     double limit = render.seconds > 0.0 ? render.seconds : UNTIMED_CAP_SECONDS;
     int64_t total = static_cast<int64_t>(limit * mix_rate + 0.5);
-    bool progress = isatty(fileno(stderr));
+    bool progress = progress_visible();
     int64_t written = 0;
     for (int64_t block = 0; written < total; ++block) {
         int32_t b = write_block;
@@ -56,11 +51,11 @@ static int64_t render_blocks(Song* song, SNDFILE* file, const WavRender& render)
         double done = render.seconds > 0.0 ? static_cast<double>(written) / static_cast<double>(total)
                                            : render.progress(song);
         if (render.seconds <= 0.0 && done >= 1.0) break;
-        if (progress && block % 25 == 0) show_progress(done, static_cast<double>(written) / mix_rate);
+        if (progress && block % 25 == 0) show_progress(done, written);
     }
     if (progress) {
-        show_progress(1.0, static_cast<double>(written) / mix_rate);
-        std::fputc('\n', stderr);
+        show_progress(1.0, written);
+        progress_end();
     }
     return written;
 }
