@@ -203,7 +203,8 @@ int render_video_command(int argc, char** argv) {
     } else if (const char* why = frame_open()) {
         std::fprintf(stderr, "quadrise-render video: cannot draw: %s\n", why);
     } else {
-        // After the display is open: SDL puts its own handlers in place there.
+        // Only the encoding is interrupted: until here the default action ends the command,
+        // which has written nothing yet.
         std::signal(SIGINT, on_signal);
         std::signal(SIGTERM, on_signal);
         result = write_video(options.output, first, end, options.crf >= 0 ? options.crf : DEFAULT_CRF);
