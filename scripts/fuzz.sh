@@ -55,7 +55,7 @@ fuzz() {
     ls "$start" | grep -vxFf "$build/fuzz_start_$1.list" | while read -r found; do
         cp "$start/$found" "$kept/"
     done
-    echo "$1: kept corpus now $(ls "$kept" | wc -l) files, $(du -sk "$kept" | cut -f1) KB"
+    echo "$1: kept corpus now $(ls "$kept" | wc -l) files, $(cat "$kept"/* | wc -c) bytes"
 }
 
 fuzz load_xm $((seconds * 2 / 3)) 32768
