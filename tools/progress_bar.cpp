@@ -1,3 +1,4 @@
+// The long renders' progress bar on a terminal, and their elapsed times.
 #include "tools/progress_bar.h"
 
 #include <unistd.h>
@@ -18,3 +19,7 @@ void progress_draw(double fraction, const char* detail) {
 }
 
 void progress_end() { std::fputc('\n', stderr); }
+
+double seconds_since(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}

@@ -109,17 +109,13 @@ static void draw_frames(int64_t first, int64_t end) {
         if (!slot) break;
         if (!repeat) frame_read_rows(slot);
         video_picture_send(repeat);
-        double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        double elapsed = seconds_since(start);
         if (progress && (elapsed - shown_at >= 0.25 || k + 1 == end)) {
             show_progress(k + 1 - first, end - first, elapsed);
             shown_at = elapsed;
         }
     }
     if (progress) progress_end();
-}
-
-static double seconds_since(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 // Where the time went: the frames per second of each side's own work (rendering: the drawing

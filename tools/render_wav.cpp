@@ -75,7 +75,7 @@ int render_song_to_wav(Song* song, const WavRender& render) {
     }
     auto start = std::chrono::steady_clock::now();
     int64_t written = render_blocks(song, file, render);
-    double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    double wall = seconds_since(start);
     playback_release();
     std::string error = "a short write";
     if (!wav_finish(file, output, written >= 0, &error)) {

@@ -1,3 +1,5 @@
+// The video file's two encoders, the muxer that interleaves them, and the worker thread that feeds
+// them from the picture slots the renderer fills.
 #include "tools/video_encoder.h"
 
 extern "C" {
@@ -14,6 +16,8 @@ extern "C" {
 #include <mutex>
 #include <thread>
 #include <vector>
+
+#include "tools/progress_bar.h"
 
 constexpr int32_t SAMPLE_RATE = 44100;
 constexpr int64_t AUDIO_BIT_RATE = 192000;
@@ -63,10 +67,6 @@ static std::string av_text(int code) {
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
     av_strerror(code, text, sizeof text);
     return text;
-}
-
-static double seconds_since(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 static void release_all() {
