@@ -6,10 +6,10 @@
 #include "platform/platform.h"
 #include "player/player.h"
 
-extern bool fullscreen_mode;     // true while the display runs the full-screen mode
-extern WindowHandle main_window; // the demo's window (0 when creation failed)
-extern Song* demo_song;          // the playing soundtrack, null until loaded
-extern bool key_down[256];       // by virtual-key code: held between key down and key up
+extern bool fullscreen_mode;      // true while the display runs the full-screen mode
+extern WindowHandle main_window;  // the demo's window (0 when creation failed)
+extern Song* demo_song;           // the playing soundtrack, null until loaded
+extern bool key_down[256];        // by virtual-key code: held between key down and key up
 
 // Asks for full screen, opens the window and runs the message loop until the window is gone.
 // Returns the process exit code, 0 on every path.

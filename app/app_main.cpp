@@ -62,8 +62,8 @@ int app_main() {
         platform_close();
         return 0;
     }
-    main_window = window_create(window_title, client_width, client_height, fullscreen_mode,
-                                app_window_proc);
+    main_window =
+        window_create(window_title, client_width, client_height, fullscreen_mode, app_window_proc);
     if (main_window == 0) {
         message_box("Window Creation Error.", "ERROR", MESSAGE_OK, ICON_EXCLAMATION);
         platform_close();

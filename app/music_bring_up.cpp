@@ -17,10 +17,9 @@ bool music_bring_up() {
     demo_song = music_load("XMMOD", synth_fill_sample);
     if (!demo_song) return false;
     // Without sound the show still runs (its clock stays 0); say once why there is none.
-    if (!music_play(demo_song)) std::fprintf(stderr, "quadrise: no sound: %s\n", music_play_error());
+    if (!music_play(demo_song))
+        std::fprintf(stderr, "quadrise: no sound: %s\n", music_play_error());
     return true;
 }
 
-uint32_t demo_music_clock() {
-    return static_cast<uint32_t>(music_time_ms(demo_song));
-}
+uint32_t demo_music_clock() { return static_cast<uint32_t>(music_time_ms(demo_song)); }

@@ -23,9 +23,7 @@ static void on_size(intptr_t lparam) {
     glMatrixMode(GL_MODELVIEW);
 }
 
-static void close_main_window() {
-    window_send(main_window, WINDOW_CLOSE, 0, 0);
-}
+static void close_main_window() { window_send(main_window, WINDOW_CLOSE, 0, 0); }
 
 static void on_destroy(WindowHandle window) {
     // The music stops first (with no song loaded this does nothing).
@@ -46,32 +44,23 @@ static void on_key_up(WindowHandle window, uintptr_t key) {
 intptr_t app_window_proc(WindowHandle window, WindowMessage message, uintptr_t wparam,
                          intptr_t lparam) {
     switch (message) {
-        case WINDOW_CREATE:
-            gl_init_state();
-            gl_init_light();
-            window_swap_buffers(window);
-            timeline_clock = demo_music_clock;
-            timeline_music_start = music_bring_up;
-            timeline_close = close_main_window;
-            return 0;
-        case WINDOW_DESTROY:
-            on_destroy(window);
-            return 0;
-        case WINDOW_SIZE:
-            on_size(lparam);
-            return 0;
-        case WINDOW_PAINT:
-            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-            timeline_step();
-            window_swap_buffers(window);
-            return 0;
-        case WINDOW_KEY_DOWN:
-            key_down[wparam & 0xFF] = true;
-            return 0;
-        case WINDOW_KEY_UP:
-            on_key_up(window, wparam);
-            return 0;
-        default:
-            return window_default(window, message, wparam, lparam);
+    case WINDOW_CREATE:
+        gl_init_state();
+        gl_init_light();
+        window_swap_buffers(window);
+        timeline_clock = demo_music_clock;
+        timeline_music_start = music_bring_up;
+        timeline_close = close_main_window;
+        return 0;
+    case WINDOW_DESTROY: on_destroy(window); return 0;
+    case WINDOW_SIZE: on_size(lparam); return 0;
+    case WINDOW_PAINT:
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        timeline_step();
+        window_swap_buffers(window);
+        return 0;
+    case WINDOW_KEY_DOWN: key_down[wparam & 0xFF] = true; return 0;
+    case WINDOW_KEY_UP: on_key_up(window, wparam); return 0;
+    default: return window_default(window, message, wparam, lparam);
     }
 }

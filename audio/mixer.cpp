@@ -22,9 +22,9 @@
 #define CLONES_FOR(wide, baseline)
 #endif
 
-constexpr float LEVEL_SCALE = 1.0f / 255.0f;     // a level L plays at gain L / 255
+constexpr float LEVEL_SCALE = 1.0f / 255.0f;           // a level L plays at gain L / 255
 constexpr double FRACTION_SCALE = 1.0 / 2147483648.0;  // 31 fraction bits -> [0, 1)
-constexpr int64_t ZERO_STEP_COUNT = 0x017C6F8C;   // a halted voice still counts to its boundary
+constexpr int64_t ZERO_STEP_COUNT = 0x017C6F8C;  // a halted voice still counts to its boundary
 
 // Working values of the voice being mixed (the mixer is not reentrant).
 static const int16_t* data;
@@ -315,9 +315,11 @@ void mix_voices(float* span, int frames) {
 CLONES_FOR("avx2", "default")
 void float_to_pcm16(int16_t* destination, const float* source, int frames) {
     if (frames <= 0 || !destination || !source) return;
-    constexpr float ROUNDER = 12582912.0f;  // 1.5 x 2^23: adding it rounds to an integer, ties to even
+    constexpr float ROUNDER =
+        12582912.0f;  // 1.5 x 2^23: adding it rounds to an integer, ties to even
     for (int k = 0; k < 2 * frames; ++k) {
-        float rounded = (source[k] + ROUNDER) - ROUNDER;  // exact below 2^22; beyond, clipped anyway
+        float rounded =
+            (source[k] + ROUNDER) - ROUNDER;  // exact below 2^22; beyond, clipped anyway
         // Clip to 16 bits (a NaN becomes -32768), so the conversion below is always defined.
         float x = rounded > -32768.0f ? rounded : -32768.0f;
         x = x < 32767.0f ? x : 32767.0f;

@@ -23,9 +23,7 @@ static bool play_failed(const char* reason) {
     return false;
 }
 
-const char* music_play_error() {
-    return play_error;
-}
+const char* music_play_error() { return play_error; }
 
 // Polls the play cursor and renders every block between the last one rendered and the block
 // being played. The block under the cursor is never touched, so afterwards write_block =

@@ -85,8 +85,8 @@ static bool allocate_ring() {
     size_t frames = static_cast<size_t>(ring_frames);
     wave_buffer = static_cast<int16_t*>(std::calloc(frames, 4));
     mix_allocation = std::calloc(frames * 8 + 256, 1);
-    block_stamps = static_cast<BlockStamp*>(std::calloc(static_cast<size_t>(block_count),
-                                                        sizeof(BlockStamp)));
+    block_stamps =
+        static_cast<BlockStamp*>(std::calloc(static_cast<size_t>(block_count), sizeof(BlockStamp)));
     if (!wave_buffer || !mix_allocation || !block_stamps) return false;
     uintptr_t address = reinterpret_cast<uintptr_t>(mix_allocation);
     mix_buffer = reinterpret_cast<float*>((address + 15) & ~static_cast<uintptr_t>(15));
@@ -143,6 +143,7 @@ int32_t play_cursor_follow(uint32_t bytes) {
     uint32_t frames = (bytes - cursor_bytes) / 4;
     cursor_bytes += frames * 4;
     uint32_t ring = static_cast<uint32_t>(ring_frames);
-    cursor_frame = static_cast<int32_t>((static_cast<uint32_t>(cursor_frame) + frames % ring) % ring);
+    cursor_frame =
+        static_cast<int32_t>((static_cast<uint32_t>(cursor_frame) + frames % ring) % ring);
     return cursor_frame / block_frames;
 }

@@ -18,7 +18,8 @@ inline XmSample bench_sample(uint32_t frames, double cycle, uint8_t loop_bits, u
     s.frames.resize(frames);
     for (uint32_t i = 0; i < frames; ++i) {
         double decay = loop_bits ? 1.0 : std::exp(-3.0 * i / frames);
-        s.frames[i] = static_cast<int16_t>(20000.0 * decay * std::sin(6.283185307179586 * i / cycle));
+        s.frames[i] =
+            static_cast<int16_t>(20000.0 * decay * std::sin(6.283185307179586 * i / cycle));
     }
     s.loop_bits = loop_bits;
     s.loop_start = loop_start;
@@ -54,17 +55,20 @@ inline XmModule bench_soundtrack_module() {
         XmPattern p = xm_empty_pattern(m, 64);
         for (int row = 0; row < 64; ++row) {
             if (row % 8 == 0) bench_cell(p, m, row, 0) = {37, 1, 0, 0, 0};
-            if (row % 2 == 0) bench_cell(p, m, row, 1) = {61, 2, uint8_t(0x10 + 24 + row % 16), 0, 0};
+            if (row % 2 == 0)
+                bench_cell(p, m, row, 1) = {61, 2, uint8_t(0x10 + 24 + row % 16), 0, 0};
             if (row % 16 == 8) bench_cell(p, m, row, 2) = {49, 3, 0, 0, 0};
             for (int c = 3; c < 6; ++c) {
-                if (row % 32 == 0) bench_cell(p, m, row, c) = {uint8_t(37 + 4 * c + pattern), 4, 0, 0, 0};
+                if (row % 32 == 0)
+                    bench_cell(p, m, row, c) = {uint8_t(37 + 4 * c + pattern), 4, 0, 0, 0};
                 if (row % 32 == 28) bench_cell(p, m, row, c) = {NOTE_KEY_OFF, 0, 0, 0, 0};
             }
             if (row == 0) bench_cell(p, m, row, 6) = {25, 5, 0x40, 8, 0x40};
             if (row == 0) bench_cell(p, m, row, 7) = {32, 5, 0x40, 8, 0xC0};
             if (row % 4 == 0) bench_cell(p, m, row, 8) = {melody[row / 4 % 8], 6, 0, 0, 0};
             if (row % 4 == 2) bench_cell(p, m, row, 8) = {0, 0, 0x72, 1, 4};
-            if (row % 8 == 4) bench_cell(p, m, row, 9) = {uint8_t(melody[row / 8 % 8] + 12), 6, 0x30, 2, 2};
+            if (row % 8 == 4)
+                bench_cell(p, m, row, 9) = {uint8_t(melody[row / 8 % 8] + 12), 6, 0x30, 2, 2};
         }
         m.patterns.push_back(p);
     }
@@ -87,7 +91,8 @@ inline XmModule bench_dense_module() {
         for (int c = 0; c < 32; ++c) {
             NoteCell& cell = bench_cell(p, m, row, c);
             if ((row + c) % 16 == 0) {
-                cell = {uint8_t(30 + (c * 7 + row) % 40), uint8_t(1 + c % 2), 0x40, 8, uint8_t(c * 8)};
+                cell = {uint8_t(30 + (c * 7 + row) % 40), uint8_t(1 + c % 2), 0x40, 8,
+                        uint8_t(c * 8)};
             } else if ((row + c) % 4 == 0) {
                 cell.volume = uint8_t(0x10 + 20 + (row * 3 + c) % 44);
             }

@@ -26,19 +26,27 @@ static void BM_Frames(benchmark::State& state, uint32_t start, CubeDrawing drawi
         ms += 20;
         frame_draw(ms);
         window_swap_buffers(main_window);
-        frame_ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begun).count());
+        frame_ms.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begun)
+                .count());
     }
     std::sort(frame_ms.begin(), frame_ms.end());
-    state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()),
-                                               benchmark::Counter::kIsRate);
+    state.counters["fps"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
     state.counters["median_ms"] = frame_ms[frame_ms.size() / 2];
     state.counters["p95_ms"] = frame_ms[frame_ms.size() * 95 / 100];
     cube_drawing = CUBES_BATCHED;
 }
 
-#define SCENE(name, start)                                                                                  \
-    BENCHMARK_CAPTURE(BM_Frames, name, start, CUBES_BATCHED)->Iterations(150)->UseRealTime()->Unit(benchmark::kMillisecond); \
-    BENCHMARK_CAPTURE(BM_Frames, name##_immediate, start, CUBES_IMMEDIATE)->Iterations(150)->UseRealTime()->Unit(benchmark::kMillisecond)
+#define SCENE(name, start)                                                 \
+    BENCHMARK_CAPTURE(BM_Frames, name, start, CUBES_BATCHED)               \
+        ->Iterations(150)                                                  \
+        ->UseRealTime()                                                    \
+        ->Unit(benchmark::kMillisecond);                                   \
+    BENCHMARK_CAPTURE(BM_Frames, name##_immediate, start, CUBES_IMMEDIATE) \
+        ->Iterations(150)                                                  \
+        ->UseRealTime()                                                    \
+        ->Unit(benchmark::kMillisecond)
 SCENE(empty, 1000);
 SCENE(title, 8000);
 SCENE(palette, 64000);

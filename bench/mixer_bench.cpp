@@ -40,9 +40,8 @@ static void render_module(benchmark::State& state, const XmModule& module, const
         benchmark::DoNotOptimize(wave_buffer[0]);
         playback_release();
     }
-    state.counters["x_realtime"] =
-        benchmark::Counter(RENDER_SECONDS * static_cast<double>(state.iterations()),
-                           benchmark::Counter::kIsRate);
+    state.counters["x_realtime"] = benchmark::Counter(
+        RENDER_SECONDS * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
     state.counters["voices"] =
         static_cast<double>(active_voice_frames) / static_cast<double>(blocks * block_frames);
     music_free(song);
@@ -94,7 +93,8 @@ BENCHMARK(BM_MixVoicesSteady)->Arg(1)->Arg(10)->Arg(32);
 static void BM_FloatToPcm16(benchmark::State& state) {
     static float span[2 * 884];
     static int16_t pcm[2 * 884];
-    for (int k = 0; k < 2 * 884; ++k) span[k] = static_cast<float>((k * 7919) % 70000 - 35000) * 0.5f;
+    for (int k = 0; k < 2 * 884; ++k)
+        span[k] = static_cast<float>((k * 7919) % 70000 - 35000) * 0.5f;
     for (auto _ : state) {
         float_to_pcm16(pcm, span, 884);
         benchmark::DoNotOptimize(pcm[0]);

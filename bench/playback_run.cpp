@@ -91,10 +91,12 @@ struct RenderGaps {
 void watch_renders(Clock::time_point start, double seconds, RenderGaps* gaps) {
     int32_t last_clock = music_time_ms(demo_song);
     Clock::time_point last_move = start;
-    for (Clock::time_point now = start; ms_between(start, now) < seconds * 1000.0; now = Clock::now()) {
+    for (Clock::time_point now = start; ms_between(start, now) < seconds * 1000.0;
+         now = Clock::now()) {
         int32_t clock = music_time_ms(demo_song);
         if (clock != last_clock) {
-            if (gaps->renders > 0) gaps->longest_ms = std::max(gaps->longest_ms, ms_between(last_move, now));
+            if (gaps->renders > 0)
+                gaps->longest_ms = std::max(gaps->longest_ms, ms_between(last_move, now));
             last_clock = clock;
             last_move = now;
             ++gaps->renders;
@@ -131,7 +133,8 @@ int main(int argc, char** argv) {
     window_update(main_window);  // path, synthesis, load, playback start
     Clock::time_point clock_running = Clock::now();
     if (music_clock_ms == 0) {
-        std::fprintf(stderr, "playback_run: the music clock did not start: %s\n", music_play_error());
+        std::fprintf(stderr, "playback_run: the music clock did not start: %s\n",
+                     music_play_error());
         return 1;
     }
     std::printf("start-up: %.1f ms from frame 1 to the first non-zero clock (bring-up %.1f ms)\n",
@@ -153,7 +156,8 @@ int main(int argc, char** argv) {
     std::printf("mixing thread: %.3f %% of one core (%.1f ms of CPU in %.1f s)\n",
                 100.0 * double(cpu_ns) / elapsed_ns, double(cpu_ns) / 1e6, elapsed_ns / 1e9);
     std::printf("renders seen: %lld, longest gap between two: %.1f ms (the ring holds %.0f ms)\n",
-                static_cast<long long>(gaps.renders), gaps.longest_ms, 1000.0 * ring_frames / mix_rate);
+                static_cast<long long>(gaps.renders), gaps.longest_ms,
+                1000.0 * ring_frames / mix_rate);
     std::printf("music clock at the end: %d ms\n", music_time_ms(demo_song));
     window_destroy(main_window);  // stops the music
     platform_close();

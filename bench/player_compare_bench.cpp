@@ -51,8 +51,9 @@ static void BM_Libopenmpt(benchmark::State& state) {
     std::vector<uint8_t> bytes = xm_write(module_for(state));
     std::vector<int16_t> buffer(2 * CHUNK_FRAMES);
     for (auto _ : state) {
-        openmpt_module* mod = openmpt_module_create_from_memory2(
-            bytes.data(), bytes.size(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+        openmpt_module* mod =
+            openmpt_module_create_from_memory2(bytes.data(), bytes.size(), nullptr, nullptr,
+                                               nullptr, nullptr, nullptr, nullptr, nullptr);
         if (!mod) {
             state.SkipWithError("libopenmpt could not load the module");
             break;

@@ -11,6 +11,9 @@ static void BM_SynthRenderAll(benchmark::State& state) {
     }
     synth_slots_free();
 }
-BENCHMARK(BM_SynthRenderAll)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_SynthRenderAll)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 BENCHMARK_MAIN();

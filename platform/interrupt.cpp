@@ -43,8 +43,8 @@ void platform_end_on_interrupt() {
     static bool installed = false;
     if (installed) return;
     installed = true;
-    void* page = mmap(nullptr, sizeof(BoxChild), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS,
-                      -1, 0);
+    void* page =
+        mmap(nullptr, sizeof(BoxChild), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
     if (page != MAP_FAILED) {
         box_child = static_cast<BoxChild*>(page);
         pthread_atfork(nullptr, nullptr, after_fork_in_child);
@@ -68,6 +68,4 @@ void interrupt_box_end() {
     if (box_child != nullptr) __atomic_store_n(&box_child->pid, 0, __ATOMIC_SEQ_CST);
 }
 
-bool platform_interrupted() {
-    return interrupted != 0;
-}
+bool platform_interrupted() { return interrupted != 0; }

@@ -7,9 +7,9 @@
 
 static Uint32 icon_flags(MessageIcon icon) {
     switch (icon) {
-        case ICON_QUESTION: return SDL_MESSAGEBOX_INFORMATION;
-        case ICON_EXCLAMATION: return SDL_MESSAGEBOX_WARNING;
-        case ICON_STOP: return SDL_MESSAGEBOX_ERROR;
+    case ICON_QUESTION: return SDL_MESSAGEBOX_INFORMATION;
+    case ICON_EXCLAMATION: return SDL_MESSAGEBOX_WARNING;
+    case ICON_STOP: return SDL_MESSAGEBOX_ERROR;
     }
     return SDL_MESSAGEBOX_INFORMATION;
 }
@@ -18,8 +18,8 @@ MessageAnswer message_box(const char* text, const char* caption, MessageButtons 
                           MessageIcon icon) {
     // Buttons listed in reading order (SDL lays them out in the order given here).
     const SDL_MessageBoxButtonData ok_button[] = {
-        {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, ANSWER_OK,
-         "OK"}};
+        {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT,
+         ANSWER_OK, "OK"}};
     const SDL_MessageBoxButtonData yes_no_buttons[] = {
         {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, ANSWER_YES, "Yes"},
         {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, ANSWER_NO, "No"}};

@@ -5,9 +5,7 @@
 static bool quit_posted = false;
 static bool interrupt_delivered = false;
 
-void post_quit() {
-    quit_posted = true;
-}
+void post_quit() { quit_posted = true; }
 
 // An interrupt or the desktop's close request ends the program the ordinary way.
 static void close_or_quit(WindowHandle window) {
@@ -30,20 +28,13 @@ static void dispatch_window_event(WindowHandle window, const SDL_WindowEvent& ev
 static void dispatch(const SDL_Event& event) {
     WindowHandle window = window_live();
     switch (event.type) {
-        case SDL_KEYDOWN:
-            window_send(window, WINDOW_KEY_DOWN, virtual_key(event.key.keysym.sym), 0);
-            break;
-        case SDL_KEYUP:
-            window_send(window, WINDOW_KEY_UP, virtual_key(event.key.keysym.sym), 0);
-            break;
-        case SDL_WINDOWEVENT:
-            dispatch_window_event(window, event.window);
-            break;
-        case SDL_QUIT:
-            close_or_quit(window);
-            break;
-        default:
-            break;
+    case SDL_KEYDOWN:
+        window_send(window, WINDOW_KEY_DOWN, virtual_key(event.key.keysym.sym), 0);
+        break;
+    case SDL_KEYUP: window_send(window, WINDOW_KEY_UP, virtual_key(event.key.keysym.sym), 0); break;
+    case SDL_WINDOWEVENT: dispatch_window_event(window, event.window); break;
+    case SDL_QUIT: close_or_quit(window); break;
+    default: break;
     }
 }
 

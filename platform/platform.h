@@ -78,8 +78,7 @@ void window_update(WindowHandle window);
 // Raises the window and gives it the keyboard focus.
 void window_focus(WindowHandle window);
 // Calls the window procedure now and returns its result; 0 for a destroyed window.
-intptr_t window_send(WindowHandle window, WindowMessage message, uintptr_t wparam,
-                     intptr_t lparam);
+intptr_t window_send(WindowHandle window, WindowMessage message, uintptr_t wparam, intptr_t lparam);
 // The default handling of a message: WINDOW_CLOSE destroys the window; the rest return 0.
 intptr_t window_default(WindowHandle window, WindowMessage message, uintptr_t wparam,
                         intptr_t lparam);

@@ -24,7 +24,8 @@ bool platform_open() {
     // SDL's own handlers would turn SIGINT and SIGTERM into a quit event that nothing reads while
     // a box is up or a tool renders; platform_end_on_interrupt handles them instead.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) return platform_fail("cannot open the X display", SDL_GetError());
+    if (SDL_Init(SDL_INIT_VIDEO) != 0)
+        return platform_fail("cannot open the X display", SDL_GetError());
     opened = true;
     return true;
 }
@@ -35,6 +36,4 @@ void platform_close() {
     opened = false;
 }
 
-const char* platform_error() {
-    return error_line;
-}
+const char* platform_error() { return error_line; }

@@ -55,6 +55,5 @@ void thread_join(ThreadHandle thread) {
 
 void thread_sleep_ms(uint32_t ms) {
     timespec rest = {static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000L};
-    while (nanosleep(&rest, &rest) != 0 && errno == EINTR) {
-    }
+    while (nanosleep(&rest, &rest) != 0 && errno == EINTR) {}
 }

@@ -54,7 +54,8 @@ bool wave_out_open(int32_t rate) {
     wanted.channels = 2;
     wanted.samples = device_frames;
     wanted.callback = fill_from_loop;
-    // No changes allowed: SDL converts to whatever the hardware wants, the callback sees this format.
+    // No changes allowed: SDL converts to whatever the hardware wants, the callback sees this
+    // format.
     device = SDL_OpenAudioDevice(nullptr, 0, &wanted, nullptr, 0);
     if (device == 0) {
         platform_fail("cannot open the audio device", SDL_GetError());

@@ -73,21 +73,19 @@ WindowHandle window_create(const char* title, int width, int height, bool fullsc
     return live_handle;
 }
 
-WindowHandle window_live() {
-    return live_handle;
-}
+WindowHandle window_live() { return live_handle; }
 
-bool window_alive(WindowHandle window) {
-    return window != 0 && window == live_handle;
-}
+bool window_alive(WindowHandle window) { return window != 0 && window == live_handle; }
 
 // After a full-screen window is shown the display should run the requested mode.
 static bool requested_mode_on_display() {
     const SDL_DisplayMode* requested = display_mode_requested();
-    if ((SDL_GetWindowFlags(sdl_window) & SDL_WINDOW_FULLSCREEN) == 0 || requested == nullptr) return true;
+    if ((SDL_GetWindowFlags(sdl_window) & SDL_WINDOW_FULLSCREEN) == 0 || requested == nullptr)
+        return true;
     SDL_DisplayMode current;
     int display = SDL_GetWindowDisplayIndex(sdl_window);
-    if (mode_switch_failed || display < 0 || SDL_GetCurrentDisplayMode(display, &current) != 0) return false;
+    if (mode_switch_failed || display < 0 || SDL_GetCurrentDisplayMode(display, &current) != 0)
+        return false;
     return current.w == requested->w && current.h == requested->h;
 }
 
@@ -103,9 +101,7 @@ bool window_show(WindowHandle window) {
     return mode_set;
 }
 
-void window_update(WindowHandle window) {
-    window_send(window, WINDOW_PAINT, 0, 0);
-}
+void window_update(WindowHandle window) { window_send(window, WINDOW_PAINT, 0, 0); }
 
 void window_focus(WindowHandle window) {
     if (!window_alive(window)) return;

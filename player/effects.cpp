@@ -61,7 +61,9 @@ static void extended_row_effect(ChannelState* channel, const RowContext& row, ui
         if (row.sound.sample != &dummy_sample) row.sound.sample->finetune = static_cast<int8_t>(y);
         break;
     case 0x6: pattern_loop(channel, row.song, y); break;
-    case 0x7: channel->waveform = static_cast<uint8_t>((channel->waveform & 0x0F) | (y << 4)); break;
+    case 0x7:
+        channel->waveform = static_cast<uint8_t>((channel->waveform & 0x0F) | (y << 4));
+        break;
     case 0x8:
         channel->panning = 16 * y;
         channel->flags |= UPDATE_PANNING;
@@ -104,8 +106,12 @@ static void extra_fine_porta(ChannelState* channel, uint8_t param) {
 static void row_effect_low(ChannelState* channel, const RowContext& row, uint8_t param) {
     Song* song = row.song;
     switch (row.cell->effect) {
-    case EFFECT_PORTA_UP: if (param != 0) channel->porta_up_memory = param; break;
-    case EFFECT_PORTA_DOWN: if (param != 0) channel->porta_down_memory = param; break;
+    case EFFECT_PORTA_UP:
+        if (param != 0) channel->porta_up_memory = param;
+        break;
+    case EFFECT_PORTA_DOWN:
+        if (param != 0) channel->porta_down_memory = param;
+        break;
     case EFFECT_TONE_PORTA:
         if (param != 0) channel->porta_speed = param;
         channel->porta_target = channel->target_period;
@@ -134,7 +140,9 @@ static void row_effect_low(ChannelState* channel, const RowContext& row, uint8_t
         channel->flags |= UPDATE_PANNING;
         break;
     case EFFECT_SAMPLE_OFFSET: sample_offset(channel, row.sound.sample, param); break;
-    case EFFECT_VOLUME_SLIDE: if (param != 0) channel->volslide_memory = param; break;
+    case EFFECT_VOLUME_SLIDE:
+        if (param != 0) channel->volslide_memory = param;
+        break;
     case EFFECT_POSITION_JUMP:
         song->next_row = 0;
         song->next_order = param < song->song_length ? param : 0;
@@ -147,8 +155,10 @@ static void row_effect_low(ChannelState* channel, const RowContext& row, uint8_t
     case EFFECT_PATTERN_BREAK: pattern_break(row, param); break;
     case EFFECT_EXTENDED: extended_row_effect(channel, row, param); break;
     case EFFECT_SPEED:
-        if (param < 32) song->speed = param;
-        else set_bpm(song, param);
+        if (param < 32)
+            song->speed = param;
+        else
+            set_bpm(song, param);
         break;
     default: break;
     }
@@ -165,7 +175,8 @@ void row_effect(ChannelState* channel, const RowContext& row) {
         if (param != 0) row.song->global_slide_memory = param;
         break;
     case EFFECT_ENVELOPE_POSITION:
-        if (row.sound.instrument->vol_type & ENVELOPE_ON) envelope_jump(channel, row.sound.instrument, param);
+        if (row.sound.instrument->vol_type & ENVELOPE_ON)
+            envelope_jump(channel, row.sound.instrument, param);
         break;
     case EFFECT_PANNING_SLIDE:
         if (param != 0) {
@@ -232,7 +243,8 @@ static int32_t retrig_volume(int32_t volume, int32_t mode) {
 static void retrigger(ChannelState* channel, const Song* song) {
     if (channel->retrig_interval == 0 || song->tick % channel->retrig_interval != 0) return;
     if (channel->retrig_volume_mode != 0) {
-        channel->volume = std::clamp(retrig_volume(channel->volume, channel->retrig_volume_mode), 0, 64);
+        channel->volume =
+            std::clamp(retrig_volume(channel->volume, channel->retrig_volume_mode), 0, 64);
         channel->flags |= UPDATE_VOLUME;
     }
     channel->flags |= UPDATE_TRIGGER;
@@ -293,7 +305,9 @@ static void extended_tick_effect(ChannelState* channel, const Song* song, Sample
 void tick_effect(ChannelState* channel, Song* song, const ChannelSound& sound,
                  const NoteCell& cell) {
     switch (cell.effect) {
-    case EFFECT_ARPEGGIO: if (cell.param != 0) arpeggio(channel, song, sound.sample, cell.param); break;
+    case EFFECT_ARPEGGIO:
+        if (cell.param != 0) arpeggio(channel, song, sound.sample, cell.param);
+        break;
     case EFFECT_PORTA_UP:
         // The slide stops at period 56 (about 255 kHz on the Amiga table) instead of running
         // down to 0 and below, where no frequency exists.

@@ -50,7 +50,8 @@ static void default_advance(Song* song) {
     if (song->next_row < current_rows(song)) return;
     int32_t order = song->order_pos + 1;
     if (order >= song->song_length) {
-        bool restart_valid = song->restart_position >= 0 && song->restart_position < song->song_length;
+        bool restart_valid =
+            song->restart_position >= 0 && song->restart_position < song->song_length;
         order = restart_valid ? song->restart_position : 0;
     }
     song->next_order = order;
@@ -186,7 +187,8 @@ void tone_porta_step(ChannelState* channel) {
 void tremor_apply(ChannelState* channel) {
     if (channel->tremor_count >= channel->tremor_on) channel->volume_delta = -channel->volume;
     channel->tremor_count += 1;
-    if (channel->tremor_count >= channel->tremor_on + channel->tremor_off) channel->tremor_count = 0;
+    if (channel->tremor_count >= channel->tremor_on + channel->tremor_off)
+        channel->tremor_count = 0;
     channel->flags |= UPDATE_VOLUME;
 }
 
@@ -250,7 +252,8 @@ static void row_channel(Song* song, ChannelState* channel, const NoteCell& cell,
     if (cell_has_note(cell) && !porta) channel->note = static_cast<uint8_t>(cell.note - 1);
     ChannelSound sound = channel_sound(song, channel);
     if (!porta && sound.valid) channel->sample = sound.sample;
-    RowContext row = {song, sound, &cell, channel->period, channel->volume, channel->panning, jumped};
+    RowContext row = {song,  sound, &cell, channel->period, channel->volume, channel->panning,
+                      jumped};
     // The last tremolo offset stays when the tremolo ends.
     if (channel->last_effect == EFFECT_TREMOLO && cell.effect != EFFECT_TREMOLO)
         channel->volume += channel->volume_delta;
@@ -295,5 +298,6 @@ static void tick_channel(Song* song, ChannelState* channel, const NoteCell& cell
 void play_tick(Song* song) {
     const NoteCell* cells = current_cells(song);
     int32_t count = engine_channel_count(song);
-    for (int32_t c = 0; c < count; ++c) tick_channel(song, &channels[c], cells ? cells[c] : empty_cell);
+    for (int32_t c = 0; c < count; ++c)
+        tick_channel(song, &channels[c], cells ? cells[c] : empty_cell);
 }

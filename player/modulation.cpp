@@ -12,13 +12,13 @@
 static constexpr int32_t ENVELOPE_TOP = 64;  // the largest envelope value
 
 Envelope volume_envelope(const Instrument* instrument) {
-    return {instrument->vol_env,    instrument->vol_point_count, instrument->vol_sustain,
-            instrument->vol_loop_start, instrument->vol_loop_end, instrument->vol_type};
+    return {instrument->vol_env,        instrument->vol_point_count, instrument->vol_sustain,
+            instrument->vol_loop_start, instrument->vol_loop_end,    instrument->vol_type};
 }
 
 Envelope panning_envelope(const Instrument* instrument) {
-    return {instrument->pan_env,    instrument->pan_point_count, instrument->pan_sustain,
-            instrument->pan_loop_start, instrument->pan_loop_end, instrument->pan_type};
+    return {instrument->pan_env,        instrument->pan_point_count, instrument->pan_sustain,
+            instrument->pan_loop_start, instrument->pan_loop_end,    instrument->pan_type};
 }
 
 EnvelopeState volume_envelope_state(ChannelState* channel) {
@@ -49,7 +49,8 @@ static int32_t segment_slope(const EnvelopePoint* points, int32_t i) {
 }
 
 static bool envelope_loops(const Envelope& envelope, int32_t count) {
-    return (envelope.type & ENVELOPE_LOOP) && envelope.loop_start < count && envelope.loop_end < count;
+    return (envelope.type & ENVELOPE_LOOP) && envelope.loop_start < count &&
+           envelope.loop_end < count;
 }
 
 // At point i (reached or passed): loop, finish, hold at the sustain point, or start the next
@@ -207,9 +208,10 @@ static int32_t autovibrato_value(int32_t q, uint8_t type) {
 }
 
 void autovibrato_apply(ChannelState* channel, const Instrument* instrument) {
-    int32_t depth = instrument->vibrato_depth * autovibrato_value(channel->avib_pos,
-                                                                 instrument->vibrato_type);
-    if (instrument->vibrato_sweep != 0) depth = channel->avib_sweep * depth / instrument->vibrato_sweep;
+    int32_t depth =
+        instrument->vibrato_depth * autovibrato_value(channel->avib_pos, instrument->vibrato_type);
+    if (instrument->vibrato_sweep != 0)
+        depth = channel->avib_sweep * depth / instrument->vibrato_sweep;
     channel->period_delta += depth >> 6;
     channel->avib_sweep = std::min<int32_t>(channel->avib_sweep + 1, instrument->vibrato_sweep);
     channel->avib_pos += instrument->vibrato_rate;
@@ -228,6 +230,7 @@ static int32_t amiga_table(int32_t k) {
 
 int32_t amiga_period(int32_t note, int32_t finetune) {
     int32_t base = amiga_table(132 - note);
-    if (finetune >= 0 || note == 0) return base + (base - amiga_table(131 - note)) * finetune / -128;
+    if (finetune >= 0 || note == 0)
+        return base + (base - amiga_table(131 - note)) * finetune / -128;
     return base + (base - amiga_table(133 - note)) * -finetune / -128;
 }

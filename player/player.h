@@ -207,7 +207,7 @@ struct Voice {
 };
 
 constexpr int VOICE_COUNT = 256;
-constexpr int32_t TWIN_OFFSET = 32;               // voice v's twin is v + 32, and back
+constexpr int32_t TWIN_OFFSET = 32;                // voice v's twin is v + 32, and back
 constexpr int32_t MIXED_VOICES = 2 * TWIN_OFFSET;  // the voices mix_voices plays: 0..63
 extern Voice voices[VOICE_COUNT];
 

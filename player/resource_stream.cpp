@@ -2,8 +2,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "resources/resources.h"
 #include "player/stream.h"
+#include "resources/resources.h"
 
 void* resource_open(const char* name) {
     ResourceStream* stream = static_cast<ResourceStream*>(std::calloc(1, sizeof(ResourceStream)));
@@ -36,10 +36,10 @@ void* resource_seek(void* stream, int32_t offset, int32_t origin) {
     if (!s) return stream;
     int64_t target = s->position;
     switch (origin & 0xFF) {
-        case 0: target = offset; break;
-        case 1: target = int64_t(s->position) + offset; break;
-        case 2: target = int64_t(s->size) + offset; break;
-        default: break;
+    case 0: target = offset; break;
+    case 1: target = int64_t(s->position) + offset; break;
+    case 2: target = int64_t(s->size) + offset; break;
+    default: break;
     }
     // Past the end stops at the end; before the start stops at the start.
     if (target > s->size) target = s->size;

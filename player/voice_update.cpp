@@ -78,7 +78,8 @@ static void voice_frequency(const ChannelState* channel, Voice* voice, const Son
     voice->frequency = channel_frequency(channel, song);
     if (mix_rate <= 0) return;
     int64_t limit = static_cast<int64_t>(mix_rate) * STEP_LIMIT - 1;
-    uint32_t f = static_cast<uint32_t>(std::clamp<int64_t>(voice->frequency, FREQUENCY_FLOOR, limit));
+    uint32_t f =
+        static_cast<uint32_t>(std::clamp<int64_t>(voice->frequency, FREQUENCY_FLOOR, limit));
     uint32_t rate = static_cast<uint32_t>(mix_rate);
     voice->step = static_cast<int32_t>(f / rate);
     voice->step_frac = static_cast<uint32_t>((static_cast<uint64_t>(f % rate) << 32) / rate);
@@ -104,6 +105,7 @@ void set_bpm(Song* song, int32_t bpm) {
     // A BPM below 1 would divide by zero; such a tempo is read as 1.
     bpm = std::max(bpm, 1);
     song->bpm = bpm;
-    double frames = 1000 / (bpm * static_cast<double>(0.4f)) * mix_rate * static_cast<double>(0.001f);
+    double frames =
+        1000 / (bpm * static_cast<double>(0.4f)) * mix_rate * static_cast<double>(0.001f);
     song->tick_frames = std::max(static_cast<int32_t>(frames), 1);
 }

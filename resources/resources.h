@@ -13,8 +13,8 @@ struct EmbeddedResource {
 };
 
 // Declares the table that quadrise_embed_resources(<target> ...) generates.
-#define QUADRISE_RESOURCE_TABLE(target)                 \
-    extern const EmbeddedResource target##_table[];     \
+#define QUADRISE_RESOURCE_TABLE(target)             \
+    extern const EmbeddedResource target##_table[]; \
     extern const int target##_count
 
 // Makes a generated table the one that resource_find searches.

@@ -53,7 +53,7 @@ struct CombSetting {
 
 // One comb family uses 37.1 samples per ms instead of 44.1, for lengths that do not line up.
 static const CombSetting reverb_combs[6] = {
-    {0, 37.1, 10, 1}, {1, 37.1, 11, 2}, {2, 37.1, 12, 3},
+    {0, 37.1, 10, 1},           {1, 37.1, 11, 2},           {2, 37.1, 12, 3},
     {0, SAMPLES_PER_MS, 13, 4}, {1, SAMPLES_PER_MS, 14, 5}, {2, SAMPLES_PER_MS, 15, 6},
 };
 
@@ -74,7 +74,8 @@ void comb_reverb() {
     out = (1.0 - fparam[8]) * in + fparam[8] * s0;
 }
 
-// The accumulators A1, A2, A3, A4 and A7 of opcode 94, one per ring line, written by the driver once delay_pos has advanced.
+// The accumulators A1, A2, A3, A4 and A7 of opcode 94, one per ring line, written by the driver
+// once delay_pos has advanced.
 static double a1, a2, a3, a4, a7;
 
 // Opcode 94: the ring of lines 7 -> 1 -> 2 -> 3 -> 4 -> 7, each read at two taps, fed from the

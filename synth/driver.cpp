@@ -22,36 +22,38 @@ static int32_t dirty_count = 0;
 
 static ModuleFn module_for(int opcode) {
     switch (opcode) {
-        case OP_PERCUSSION_VOICE: return percussion_voice;
-        case OP_NOISE_SOURCE: return noise_source;
-        case OP_PATTERN_SEQUENCER: return pattern_sequencer;
-        case OP_SLOT_COPY: return slot_copy;
-        case OP_SLOT_MIX: return slot_mix;
-        case OP_GRAPHIC_EQ: return graphic_eq;
-        case OP_CROSS_MODULATOR: return cross_modulator;
-        case OP_GRAIN_CLOUD: return grain_cloud;
-        case OP_VARISPEED_READ: return varispeed_read;
-        case OP_SLOT_REVERSE: return slot_reverse;
-        case OP_SLOT_CROP: return slot_crop;
-        case OP_NONLINEAR_RESONATOR: return nonlinear_resonator;
-        case OP_BAND_COMPRESSOR: return band_compressor;
-        case OP_BAND_WAVESHAPER: return band_waveshaper;
-        case OP_CHORUS: return chorus;
-        case OP_FLANGER: return flanger;
-        case OP_COMB_REVERB: return comb_reverb;
-        case OP_GAIN_ENVELOPE: return gain_envelope;
-        case OP_SWEPT_FILTER: return swept_filter;
-        case OP_POLARITY_INVERT: return polarity_invert;
-        case OP_NORMALISE: return normalise;
-        case OP_DELAY_NETWORK_REVERB: return delay_network_reverb;
-        case OP_PD_OSCILLATOR_1: case OP_PD_OSCILLATOR_2: case OP_PD_OSCILLATOR_3:
-        case OP_PD_OSCILLATOR_4: return pd_oscillator;
-        case OP_ADDITIVE_OSCILLATOR: return additive_oscillator;
-        case OP_CURVE_OSCILLATOR: return curve_oscillator;
-        case OP_STEP_OSCILLATOR: return step_oscillator;
-        case OP_SMOOTH_CURVE_OSCILLATOR: return smooth_curve_oscillator;
-        case OP_BLURRED_CURVE_OSCILLATOR: return blurred_curve_oscillator;
-        default: return nullptr;  // no module: the step repeats `out`
+    case OP_PERCUSSION_VOICE: return percussion_voice;
+    case OP_NOISE_SOURCE: return noise_source;
+    case OP_PATTERN_SEQUENCER: return pattern_sequencer;
+    case OP_SLOT_COPY: return slot_copy;
+    case OP_SLOT_MIX: return slot_mix;
+    case OP_GRAPHIC_EQ: return graphic_eq;
+    case OP_CROSS_MODULATOR: return cross_modulator;
+    case OP_GRAIN_CLOUD: return grain_cloud;
+    case OP_VARISPEED_READ: return varispeed_read;
+    case OP_SLOT_REVERSE: return slot_reverse;
+    case OP_SLOT_CROP: return slot_crop;
+    case OP_NONLINEAR_RESONATOR: return nonlinear_resonator;
+    case OP_BAND_COMPRESSOR: return band_compressor;
+    case OP_BAND_WAVESHAPER: return band_waveshaper;
+    case OP_CHORUS: return chorus;
+    case OP_FLANGER: return flanger;
+    case OP_COMB_REVERB: return comb_reverb;
+    case OP_GAIN_ENVELOPE: return gain_envelope;
+    case OP_SWEPT_FILTER: return swept_filter;
+    case OP_POLARITY_INVERT: return polarity_invert;
+    case OP_NORMALISE: return normalise;
+    case OP_DELAY_NETWORK_REVERB: return delay_network_reverb;
+    case OP_PD_OSCILLATOR_1:
+    case OP_PD_OSCILLATOR_2:
+    case OP_PD_OSCILLATOR_3:
+    case OP_PD_OSCILLATOR_4: return pd_oscillator;
+    case OP_ADDITIVE_OSCILLATOR: return additive_oscillator;
+    case OP_CURVE_OSCILLATOR: return curve_oscillator;
+    case OP_STEP_OSCILLATOR: return step_oscillator;
+    case OP_SMOOTH_CURVE_OSCILLATOR: return smooth_curve_oscillator;
+    case OP_BLURRED_CURVE_OSCILLATOR: return blurred_curve_oscillator;
+    default: return nullptr;  // no module: the step repeats `out`
     }
 }
 
@@ -61,8 +63,9 @@ static bool writes_delay_lines(int opcode) {
 }
 
 static void clear_dirty_delay_lines() {
-    int32_t first_run = dirty_count < DELAY_LINE_LENGTH - dirty_start ? dirty_count
-                                                                      : DELAY_LINE_LENGTH - dirty_start;
+    int32_t first_run = dirty_count < DELAY_LINE_LENGTH - dirty_start
+                            ? dirty_count
+                            : DELAY_LINE_LENGTH - dirty_start;
     for (double* line : delay_lines) {
         std::memset(line + dirty_start, 0, sizeof(double) * first_run);
         std::memset(line, 0, sizeof(double) * (dirty_count - first_run));
@@ -94,7 +97,8 @@ static int32_t step_length_for(int opcode, int slot) {
         if (opcode != OP_SLOT_MIX) return slot_length[slot];
         int32_t longest = 0;
         for (int k = 0; k < MAX_BYTE_PARAMS; k++) {
-            if (bparam[k] != 0 && slot_length[bparam[k]] > longest) longest = slot_length[bparam[k]];
+            if (bparam[k] != 0 && slot_length[bparam[k]] > longest)
+                longest = slot_length[bparam[k]];
         }
         return longest;
     }
@@ -111,7 +115,8 @@ static void slot_clear(int slot) {
 static bool slot_allocate(int slot, int32_t length) {
     slot_clear(slot);
     if (length == 0) return true;
-    slot_data[slot] = static_cast<double*>(std::calloc(static_cast<size_t>(length), sizeof(double)));
+    slot_data[slot] =
+        static_cast<double*>(std::calloc(static_cast<size_t>(length), sizeof(double)));
     if (slot_data[slot] == nullptr) return false;
     slot_length[slot] = length;
     return true;

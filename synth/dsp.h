@@ -10,7 +10,7 @@
 
 namespace synth {
 
-constexpr int HARMONIC_COUNT = 64;      // HarmonicPair entries; pair 0 is not read
+constexpr int HARMONIC_COUNT = 64;       // HarmonicPair entries; pair 0 is not read
 constexpr int CYCLE_TABLE_LENGTH = 128;  // entries of an additive cycle table
 
 // Amplitudes of one harmonic: the cosine term first, then the sine term.
@@ -38,7 +38,8 @@ double delay_read(int line, double delay_samples);
 // ---- Oscillator functions ---------------------------------------------------------------------
 void phase_advance(double frequency_hz);
 double sin_turn(double turns);
-void additive_table_build(const HarmonicPair list[HARMONIC_COUNT], double table[CYCLE_TABLE_LENGTH]);
+void additive_table_build(const HarmonicPair list[HARMONIC_COUNT],
+                          double table[CYCLE_TABLE_LENGTH]);
 
 // ---- Envelope ---------------------------------------------------------------------------------
 double attack_decay_envelope(double attack_ms, double decay_ms, double level, double base,

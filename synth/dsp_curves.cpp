@@ -24,9 +24,7 @@ double smoothstep(double a) {
     return 3.0 * a * a - 2.0 * a * a * a;
 }
 
-double rand_range(double lo, double hi) {
-    return lo + synth_rand() * (hi - lo) / 32767.0;
-}
+double rand_range(double lo, double hi) { return lo + synth_rand() * (hi - lo) / 32767.0; }
 
 // Amplitude to a 0..1 scale spanning `nepers` below full scale; quieter amplitudes map to 0.
 static double lin_to_log(double x, double nepers) {

@@ -61,7 +61,8 @@ static const SectionCoefficients& section_coefficients(int index, SectionKind ki
     uint64_t res_bits = std::bit_cast<uint64_t>(res);
     if (!cached.valid || cached.kind != kind || cached.cutoff_bits != cutoff_bits ||
         cached.res_bits != res_bits) {
-        SectionCoefficients c = kind == LOWPASS ? lowpass_design(cutoff, res) : highpass_design(cutoff, res);
+        SectionCoefficients c =
+            kind == LOWPASS ? lowpass_design(cutoff, res) : highpass_design(cutoff, res);
         cached = CachedSection{cutoff_bits, res_bits, kind, true, c};
     }
     return cached.c;

@@ -13,11 +13,13 @@ void phase_advance(double frequency_hz) {
 
 double sin_turn(double turns) { return std::sin((turns + turns) * PI); }
 
-void additive_table_build(const HarmonicPair list[HARMONIC_COUNT], double table[CYCLE_TABLE_LENGTH]) {
+void additive_table_build(const HarmonicPair list[HARMONIC_COUNT],
+                          double table[CYCLE_TABLE_LENGTH]) {
     for (int k = 0; k < CYCLE_TABLE_LENGTH; k++) {
         double v = 0.0;
         for (int j = 1; j < HARMONIC_COUNT; j++) {
-            // The clamp acts on the running sum before each harmonic, so the final sum is unclamped.
+            // The clamp acts on the running sum before each harmonic, so the final sum is
+            // unclamped.
             v = hard_clip(v);
             double p = j * (k + 1) * 0.0078125;
             v = v + sin_turn(p) * list[j].sin_amp;

@@ -9,7 +9,8 @@ namespace synth {
 
 void percussion_voice() {
     double t = sample_index;
-    double noise_env = attack_decay_envelope(fparam[5] * 1000.0, 0.0, 1.0, fparam[6] * fparam[6], t);
+    double noise_env =
+        attack_decay_envelope(fparam[5] * 1000.0, 0.0, 1.0, fparam[6] * fparam[6], t);
     double body_env = attack_decay_envelope(0.0, fparam[2] * 1000.0, fparam[4], fparam[3], t);
     double body = bparam[0] * fparam[13] * sin_turn(phases[0]) * body_env;
     // One random number per sample, drawn whether or not the noise is switched on.

@@ -33,7 +33,8 @@ void grain_cloud_clear() {
 // Spawn interval in samples, truncated (validation keeps it within an int); a zero interval waits
 // one sample. A negative one never counts down to 0 again, so no further grain spawns.
 static int32_t spawn_interval() {
-    const int32_t interval = static_cast<int32_t>(rand_range(fparam[9], fparam[10]) * SAMPLES_PER_MS);
+    const int32_t interval =
+        static_cast<int32_t>(rand_range(fparam[9], fparam[10]) * SAMPLES_PER_MS);
     return interval == 0 ? 1 : interval;
 }
 

@@ -50,8 +50,8 @@ enum Opcode : int {
     OP_SMOOTH_CURVE_OSCILLATOR = PITCHED_FLAG | 12,
     OP_BLURRED_CURVE_OSCILLATOR = PITCHED_FLAG | 13,
 };
-static_assert(OP_NONLINEAR_RESONATOR == 78 && OP_DELAY_NETWORK_REVERB == 94 && OP_PD_OSCILLATOR_1 == 129 &&
-              OP_BLURRED_CURVE_OSCILLATOR == 141);
+static_assert(OP_NONLINEAR_RESONATOR == 78 && OP_DELAY_NETWORK_REVERB == 94 &&
+              OP_PD_OSCILLATOR_1 == 129 && OP_BLURRED_CURVE_OSCILLATOR == 141);
 
 extern const int8_t float_param_counts[PARAM_KIND_COUNT];
 extern const int8_t byte_param_counts[PARAM_KIND_COUNT];
@@ -65,7 +65,8 @@ struct DecodeCursors {
 
 // Decodes step `step` into fparam, bparam, the curves, iparam and pattern_bytes, advancing the
 // cursors. False, with a reason, when a pool is too short for what the step takes.
-bool decode_step(const SynthProgram& program, int step, DecodeCursors& cursors, const char** reason);
+bool decode_step(const SynthProgram& program, int step, DecodeCursors& cursors,
+                 const char** reason);
 
 // The samples a step renders before truncation, for opcodes whose length comes from their own
 // parameters (the pattern sequencer's after its set-up); false for those whose length is a slot's.

@@ -48,21 +48,26 @@ static bool take_pattern(const SynthProgram& p, DecodeCursors& c) {
 
 static bool take_curves(const SynthProgram& p, int opcode, DecodeCursors& c) {
     switch (opcode) {
-        case OP_NONLINEAR_RESONATOR:
-            return take_curve(p, c, bparam[3], curve3) && take_curve(p, c, bparam[2], curve2) &&
-                   take_curve(p, c, bparam[1], curve1);
-        case OP_SWEPT_FILTER:
-            return take_curve(p, c, bparam[2], curve2) && take_curve(p, c, bparam[1], curve1);
-        case OP_VARISPEED_READ: case OP_BAND_COMPRESSOR: case OP_BAND_WAVESHAPER: case OP_GAIN_ENVELOPE:
-        case OP_ADDITIVE_OSCILLATOR: case OP_CURVE_OSCILLATOR: case OP_STEP_OSCILLATOR:
-        case OP_SMOOTH_CURVE_OSCILLATOR: case OP_BLURRED_CURVE_OSCILLATOR:
-            return take_curve(p, c, bparam[1], curve1);
-        default:
-            return true;
+    case OP_NONLINEAR_RESONATOR:
+        return take_curve(p, c, bparam[3], curve3) && take_curve(p, c, bparam[2], curve2) &&
+               take_curve(p, c, bparam[1], curve1);
+    case OP_SWEPT_FILTER:
+        return take_curve(p, c, bparam[2], curve2) && take_curve(p, c, bparam[1], curve1);
+    case OP_VARISPEED_READ:
+    case OP_BAND_COMPRESSOR:
+    case OP_BAND_WAVESHAPER:
+    case OP_GAIN_ENVELOPE:
+    case OP_ADDITIVE_OSCILLATOR:
+    case OP_CURVE_OSCILLATOR:
+    case OP_STEP_OSCILLATOR:
+    case OP_SMOOTH_CURVE_OSCILLATOR:
+    case OP_BLURRED_CURVE_OSCILLATOR: return take_curve(p, c, bparam[1], curve1);
+    default: return true;
     }
 }
 
-bool decode_step(const SynthProgram& program, int step, DecodeCursors& cursors, const char** reason) {
+bool decode_step(const SynthProgram& program, int step, DecodeCursors& cursors,
+                 const char** reason) {
     int opcode = program.opcodes[step];
     int kind = opcode & 0x3F;
     // The count tables cover kinds 0..31; the six-bit kinds above them take no parameters.
@@ -96,20 +101,21 @@ bool decode_step(const SynthProgram& program, int step, DecodeCursors& cursors, 
 
 bool parameter_length(int opcode, double* length) {
     switch (opcode) {
-        case OP_PERCUSSION_VOICE: case OP_NOISE_SOURCE: case OP_GRAIN_CLOUD:
-        case OP_PD_OSCILLATOR_1: case OP_PD_OSCILLATOR_2: case OP_PD_OSCILLATOR_3: case OP_PD_OSCILLATOR_4:
-        case OP_ADDITIVE_OSCILLATOR: case OP_CURVE_OSCILLATOR: case OP_STEP_OSCILLATOR:
-        case OP_SMOOTH_CURVE_OSCILLATOR: case OP_BLURRED_CURVE_OSCILLATOR:
-            *length = fparam[0] * SAMPLE_RATE;
-            return true;
-        case OP_PATTERN_SEQUENCER:
-            *length = bparam[1] * pattern_sequencer_row_samples();
-            return true;
-        case OP_SLOT_CROP:
-            *length = static_cast<double>(iparam[1]) - iparam[0] + 1.0;
-            return true;
-        default:
-            return false;
+    case OP_PERCUSSION_VOICE:
+    case OP_NOISE_SOURCE:
+    case OP_GRAIN_CLOUD:
+    case OP_PD_OSCILLATOR_1:
+    case OP_PD_OSCILLATOR_2:
+    case OP_PD_OSCILLATOR_3:
+    case OP_PD_OSCILLATOR_4:
+    case OP_ADDITIVE_OSCILLATOR:
+    case OP_CURVE_OSCILLATOR:
+    case OP_STEP_OSCILLATOR:
+    case OP_SMOOTH_CURVE_OSCILLATOR:
+    case OP_BLURRED_CURVE_OSCILLATOR: *length = fparam[0] * SAMPLE_RATE; return true;
+    case OP_PATTERN_SEQUENCER: *length = bparam[1] * pattern_sequencer_row_samples(); return true;
+    case OP_SLOT_CROP: *length = static_cast<double>(iparam[1]) - iparam[0] + 1.0; return true;
+    default: return false;
     }
 }
 

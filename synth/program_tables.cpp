@@ -6,6 +6,7 @@
 namespace synth {
 
 // Parameter counts by param_kind (opcode & 0x3F); the owning opcode is noted beside each kind.
+// clang-format off
 const int8_t float_param_counts[PARAM_KIND_COUNT] = {
     14, 4, 4, 4, 4, 4, 7, 0,  // 0, 129, 130, 131, 132, 5, 134, 7
     0, 8, 3, 3, 3, 3, 2, 10,  // 8, 9, 138, 139, 140, 141, 78, 15
@@ -97,6 +98,7 @@ static const uint8_t shipped_byte_pool[] = {
     0, 2, 2,      // step 15
     0, 3,         // step 16
 };
+// clang-format on
 
 }  // namespace synth
 

@@ -7,7 +7,7 @@
 
 namespace synth {
 
-constexpr int CHORUS_MAX_VOICES = 14;        // voice l uses walk counter l + 6, the last is 19
+constexpr int CHORUS_MAX_VOICES = 14;          // voice l uses walk counter l + 6, the last is 19
 constexpr double GRAIN_MAX_INTERVAL_MS = 1e6;  // keeps the spawn countdown within an int
 
 static bool instrument_slot(int slot) { return slot >= 1 && slot < SLOT_COUNT; }
@@ -20,7 +20,8 @@ static const char* check_pattern() {
     if (iparam[0] <= 0) return "pattern sequencer tempo must be positive";
     for (int cell = 0; cell < cells; cell++) {
         int slot = static_cast<int8_t>(pattern_bytes[cell * SEQUENCER_CELL_BYTES + 1]);
-        if (slot < 0 || slot >= SLOT_COUNT) return "pattern sequencer cell names a slot beyond 0..6";
+        if (slot < 0 || slot >= SLOT_COUNT)
+            return "pattern sequencer cell names a slot beyond 0..6";
     }
     return nullptr;
 }
@@ -34,7 +35,8 @@ static const char* check_chorus() {
 
 static const char* check_grain_cloud() {
     for (int k = 9; k <= 10; k++) {
-        if (!(std::fabs(fparam[k]) <= GRAIN_MAX_INTERVAL_MS)) return "grain spawn interval out of range";
+        if (!(std::fabs(fparam[k]) <= GRAIN_MAX_INTERVAL_MS))
+            return "grain spawn interval out of range";
     }
     return nullptr;
 }
@@ -54,7 +56,8 @@ static const char* check_length(int opcode) {
     double length = 0.0;
     if (opcode == OP_PATTERN_SEQUENCER) pattern_sequencer_setup();
     if (!parameter_length(opcode, &length)) return nullptr;
-    if (!(length < SYNTH_MAX_LENGTH)) return "step length of 2^29 samples or more (or not a number)";
+    if (!(length < SYNTH_MAX_LENGTH))
+        return "step length of 2^29 samples or more (or not a number)";
     return nullptr;
 }
 
@@ -70,7 +73,8 @@ static const char* check_step(int opcode, int slot) {
 
 static const char* check_tables(const SynthProgram& p) {
     if (p.step_count < 0) return "negative step count";
-    if (p.step_count > 0 && (p.opcodes == nullptr || p.slots == nullptr)) return "missing step tables";
+    if (p.step_count > 0 && (p.opcodes == nullptr || p.slots == nullptr))
+        return "missing step tables";
     if (p.instrument_count < 0 || p.instrument_count > SYNTH_INSTRUMENT_COUNT)
         return "instrument count beyond 0..6";
     if (p.float_pool_size < 0 || (p.float_pool_size > 0 && p.float_pool == nullptr))

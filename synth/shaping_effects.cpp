@@ -18,13 +18,9 @@ static double shape_log6(double x, const BreakpointList& curve) {
     return x;
 }
 
-static double lin_to_log9_signed(double x) {
-    return x >= 0.0 ? lin_to_log9(x) : -lin_to_log9(-x);
-}
+static double lin_to_log9_signed(double x) { return x >= 0.0 ? lin_to_log9(x) : -lin_to_log9(-x); }
 
-static double log9_to_lin_signed(double y) {
-    return y >= 0.0 ? log9_to_lin(y) : -log9_to_lin(-y);
-}
+static double log9_to_lin_signed(double y) { return y >= 0.0 ? log9_to_lin(y) : -log9_to_lin(-y); }
 
 // Opcode 78: a mass on a nonlinear spring driven by the first difference of the input.
 // s1 is the mass's position (the output), s2 its velocity, s0 the previous input.

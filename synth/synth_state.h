@@ -52,20 +52,20 @@ struct BreakpointList {
 
 extern double fparam[MAX_FLOAT_PARAMS];
 extern int bparam[MAX_BYTE_PARAMS];
-extern int32_t iparam[2];            // the ints of opcodes 7 and 29
+extern int32_t iparam[2];             // the ints of opcodes 7 and 29
 extern const uint8_t* pattern_bytes;  // opcode 7: bparam[0] x bparam[1] cells in the byte pool
 
 // The pattern of opcode 7: channels x rows cells, row by row.
-constexpr int SEQUENCER_CELL_BYTES = 5;         // note, slot, volume and two unused bytes
+constexpr int SEQUENCER_CELL_BYTES = 5;  // note, slot, volume and two unused bytes
 constexpr int SEQUENCER_MAX_CHANNELS = 16;
 constexpr int SEQUENCER_PATTERN_CAPACITY = 8000;  // bytes
 extern BreakpointList curve1, curve2, curve3;
 
-extern int step_slot;     // the step's target slot
-extern int step_length;   // samples the step renders
-extern int sample_index;  // i, 0 .. step_length - 1
-extern double in;         // input sample of an in-place effect
-extern double out;        // the module's result for this sample
+extern int step_slot;          // the step's target slot
+extern int step_length;        // samples the step renders
+extern int sample_index;       // i, 0 .. step_length - 1
+extern double in;              // input sample of an in-place effect
+extern double out;             // the module's result for this sample
 extern double s0, s1, s2, s3;  // step registers, zero at the start of every step
 
 // The classic C-library generator (range 0..32767), so instruments render identically everywhere.

@@ -15,11 +15,11 @@ static double cycle_table[CYCLE_TABLE_LENGTH];
 // The roll-off factor of harmonic j for the given mode; other modes leave the amplitude alone.
 static double rolloff(int mode, int j) {
     switch (mode) {
-        case 0: return 0.15;
-        case 1: return 0.5 / j;
-        case 2: return 1.0 / (j * j);
-        case 3: return 1.0 / std::log(100.0 * (j - 1) + 10.0);
-        default: return 1.0;
+    case 0: return 0.15;
+    case 1: return 0.5 / j;
+    case 2: return 1.0 / (j * j);
+    case 3: return 1.0 / std::log(100.0 * (j - 1) + 10.0);
+    default: return 1.0;
     }
 }
 
@@ -31,8 +31,9 @@ void additive_oscillator_prepare() {
         double r = rand_range(0.0, 1.0);
         double phase = r * fparam[3] * 2.0 * PI + (1.0 - fparam[3]) * ramp;
         double position = 5.0 * j - 3.0;
-        double ripple = (1.0 - 0.5 * fparam[4]) +
-                        0.5 * fparam[4] * sin_turn(position * (fparam[5] * 32.0) / RIPPLE_SPAN + fparam[6]);
+        double ripple =
+            (1.0 - 0.5 * fparam[4]) +
+            0.5 * fparam[4] * sin_turn(position * (fparam[5] * 32.0) / RIPPLE_SPAN + fparam[6]);
         double amplitude = std::fabs(ripple) * curve_linear(position / RIPPLE_SPAN, curve1);
         amplitude = amplitude * rolloff(bparam[2], j);
         double u = fparam[1] * amplitude;

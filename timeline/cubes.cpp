@@ -18,7 +18,8 @@
 
 static CubeDrawing drawing_from_environment() {
     const char* chosen = std::getenv("QUADRISE_DRAW");
-    return chosen != nullptr && std::strcmp(chosen, "immediate") == 0 ? CUBES_IMMEDIATE : CUBES_BATCHED;
+    return chosen != nullptr && std::strcmp(chosen, "immediate") == 0 ? CUBES_IMMEDIATE
+                                                                      : CUBES_BATCHED;
 }
 
 CubeDrawing cube_drawing = drawing_from_environment();
@@ -72,7 +73,7 @@ struct BatchVertex {
     float colour[3];
 };
 
-static float frame_matrix[16];       // the modelview the cubes stand in, read by cubes_begin
+static float frame_matrix[16];  // the modelview the cubes stand in, read by cubes_begin
 static std::vector<BatchedCube> batch;
 static std::vector<uint32_t> order;  // indices into batch, nearest first
 static std::vector<BatchVertex> vertices;
@@ -86,7 +87,8 @@ void cubes_begin() {
 // m = frame * translate(x, y, z), computed as glTranslatef does.
 static void translated(const float* frame, float x, float y, float z, float* m) {
     std::memcpy(m, frame, 12 * sizeof(float));
-    for (int r = 0; r < 4; ++r) m[12 + r] = frame[r] * x + frame[4 + r] * y + frame[8 + r] * z + frame[12 + r];
+    for (int r = 0; r < 4; ++r)
+        m[12 + r] = frame[r] * x + frame[4 + r] * y + frame[8 + r] * z + frame[12 + r];
 }
 
 // m = m * rotate(degrees about y), as glRotatef(degrees, 0, 1, 0) does.
@@ -168,13 +170,15 @@ static void add_faces(const BatchedCube& cube) {
         for (const float* corner : face.corner) {
             BatchVertex v;
             for (int r = 0; r < 3; ++r) {
-                v.position[r] = m[r] * corner[0] + m[4 + r] * corner[1] + m[8 + r] * corner[2] + m[12 + r];
+                v.position[r] =
+                    m[r] * corner[0] + m[4 + r] * corner[1] + m[8 + r] * corner[2] + m[12 + r];
                 v.normal[r] = face.sign * axis[r];
                 v.colour[r] = cube.colour[r];
             }
             vertices.push_back(v);
         }
-        for (int32_t corner : FACE_TRIANGLES) indices.push_back(first + static_cast<uint32_t>(corner));
+        for (int32_t corner : FACE_TRIANGLES)
+            indices.push_back(first + static_cast<uint32_t>(corner));
     }
 }
 
@@ -188,7 +192,8 @@ static void draw_arrays() {
     glVertexPointer(3, GL_FLOAT, sizeof(BatchVertex), vertices.data()->position);
     glNormalPointer(GL_FLOAT, sizeof(BatchVertex), vertices.data()->normal);
     glColorPointer(3, GL_FLOAT, sizeof(BatchVertex), vertices.data()->colour);
-    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(indices.size()), GL_UNSIGNED_INT, indices.data());
+    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(indices.size()), GL_UNSIGNED_INT,
+                   indices.data());
     glPopClientAttrib();
     glPopMatrix();
 }
@@ -202,7 +207,8 @@ void cubes_end() {
     }
     // Nearest centre first; cubes at the same distance keep the order they were added in, which
     // decides between equal depths as the per-cube path does.
-    std::stable_sort(order.begin(), order.end(), [](uint32_t a, uint32_t b) { return batch[a].m[14] > batch[b].m[14]; });
+    std::stable_sort(order.begin(), order.end(),
+                     [](uint32_t a, uint32_t b) { return batch[a].m[14] > batch[b].m[14]; });
     vertices.clear();
     indices.clear();
     for (uint32_t k : order) add_faces(batch[k]);

@@ -11,31 +11,15 @@ struct GreetingItem {
 // Each start lies 1.5 to 2 units per character behind the previous one, so every text must be
 // exactly as long as its characters column.
 static constexpr GreetingItem greeting_items[] = {
-    {"Ulk, ", 5, 70.0},
-    {"Brumf, ", 7, 78.0},
-    {"Gnarlox, ", 9, 89.0},
-    {"Pizw, ", 6, 104.0},
-    {"Kroe, ", 6, 113.0},
-    {"Wobblegate, ", 12, 123.0},
-    {"Fnep, ", 6, 143.0},
-    {"Tinfrog, ", 9, 153.0},
-    {"Dustoid, ", 9, 168.0},
-    {"Vlim, ", 6, 183.0},
-    {"Quz, ", 5, 193.0},
-    {"Blorpa, ", 8, 201.0},
-    {"Yzo, ", 5, 214.0},
-    {"Hexaplumbers, ", 14, 222.0},  // the first of the fading pieces
-    {"Drib, ", 6, 245.5},
-    {"Snarfo, ", 8, 255.0},
-    {"Glimmox, ", 9, 268.0},
-    {"Ploot, ", 7, 283.0},
-    {"Warbelt, ", 9, 295.0},
-    {"Zindl, ", 7, 310.0},
-    {"Kumquo, ", 8, 321.5},
-    {"Obb, ", 5, 335.0},
-    {"Thrumb ", 7, 343.0},
-    {"and ", 4, 357.0},
-    {"all...", 6, 365.0},
+    {"Ulk, ", 5, 70.0},     {"Brumf, ", 7, 78.0},          {"Gnarlox, ", 9, 89.0},
+    {"Pizw, ", 6, 104.0},   {"Kroe, ", 6, 113.0},          {"Wobblegate, ", 12, 123.0},
+    {"Fnep, ", 6, 143.0},   {"Tinfrog, ", 9, 153.0},       {"Dustoid, ", 9, 168.0},
+    {"Vlim, ", 6, 183.0},   {"Quz, ", 5, 193.0},           {"Blorpa, ", 8, 201.0},
+    {"Yzo, ", 5, 214.0},    {"Hexaplumbers, ", 14, 222.0},  // the first of the fading pieces
+    {"Drib, ", 6, 245.5},   {"Snarfo, ", 8, 255.0},        {"Glimmox, ", 9, 268.0},
+    {"Ploot, ", 7, 283.0},  {"Warbelt, ", 9, 295.0},       {"Zindl, ", 7, 310.0},
+    {"Kumquo, ", 8, 321.5}, {"Obb, ", 5, 335.0},           {"Thrumb ", 7, 343.0},
+    {"and ", 4, 357.0},     {"all...", 6, 365.0},
 };
 constexpr int32_t FIRST_FADING_ITEM = 13;
 

@@ -16,9 +16,7 @@ enum Palette { PALETTE_A, PALETTE_B, PALETTE_C };
 // rounded value, not from the double it came from.
 static float cube_phase = 0.0f;
 
-static double scaled(uint32_t time, double speed) {
-    return static_cast<double>(time) * speed;
-}
+static double scaled(uint32_t time, double speed) { return static_cast<double>(time) * speed; }
 
 // Sets cube_phase and the colour (which the colour material turns into ambient and diffuse).
 // Negative components light to black, which makes the dark gaps between the bands.
@@ -26,21 +24,21 @@ static void cube_colour(Palette palette, double time_phase, double index_phase, 
     cube_phase = static_cast<float>(time_phase - index_phase);
     double phase = cube_phase;
     switch (palette) {
-        case PALETTE_A:
-            rgb[0] = static_cast<float>(std::sin(0.3 * phase));
-            rgb[1] = 0.0f;
-            rgb[2] = static_cast<float>(std::sin(0.3 * (phase - 45.0)));
-            break;
-        case PALETTE_B:
-            rgb[0] = static_cast<float>(std::sin(0.3 * (phase - 60.0)));
-            rgb[1] = static_cast<float>(std::sin(0.3 * phase));
-            rgb[2] = 0.0f;
-            break;
-        case PALETTE_C:
-            rgb[0] = static_cast<float>(std::sin(0.02 * phase));
-            rgb[1] = 0.0f;
-            rgb[2] = static_cast<float>(std::sin(0.01 * (phase - 45.0)));
-            break;
+    case PALETTE_A:
+        rgb[0] = static_cast<float>(std::sin(0.3 * phase));
+        rgb[1] = 0.0f;
+        rgb[2] = static_cast<float>(std::sin(0.3 * (phase - 45.0)));
+        break;
+    case PALETTE_B:
+        rgb[0] = static_cast<float>(std::sin(0.3 * (phase - 60.0)));
+        rgb[1] = static_cast<float>(std::sin(0.3 * phase));
+        rgb[2] = 0.0f;
+        break;
+    case PALETTE_C:
+        rgb[0] = static_cast<float>(std::sin(0.02 * phase));
+        rgb[1] = 0.0f;
+        rgb[2] = static_cast<float>(std::sin(0.01 * (phase - 45.0)));
+        break;
     }
 }
 
@@ -76,7 +74,8 @@ void scene_title() {
         title_text("a new trackmo", static_cast<float>(2.4 - static_cast<double>(t) / 5000.0));
         flat_path(PALETTE_A, scaled(t - SHOW_FIRST_TITLE_MS, 0.0032));
     } else if (t < SHOW_CUBES_ALONE_MS) {
-        title_text("by KOLMIRAS", static_cast<float>(2.4 - static_cast<double>(t - SHOW_FIRST_TITLE_MS) / 5000.0));
+        title_text("by KOLMIRAS",
+                   static_cast<float>(2.4 - static_cast<double>(t - SHOW_FIRST_TITLE_MS) / 5000.0));
         flat_path(PALETTE_B, scaled(t - SHOW_SECOND_TITLE_MS, 0.0032));
     } else {
         flat_path(PALETTE_A, scaled(t, 0.01));

@@ -7,17 +7,17 @@
 // ---- The show's times -----------------------------------------------------------------------
 // Music times in ms at which the show changes, in show order: what the states and scenes compare
 // the clock with, and where the tools and tests find them.
-constexpr uint32_t SHOW_FIRST_TITLE_MS = 5500;        // "a new trackmo" and the cubes appear
-constexpr uint32_t SHOW_SECOND_TITLE_MS = 12000;      // "by KOLMIRAS", palette B
-constexpr uint32_t SHOW_CUBES_ALONE_MS = 17400;       // the titles gone, palette A
-constexpr uint32_t SHOW_TITLE_SCENE_END_MS = 45000;   // the title scene's last frame is past this
-constexpr uint32_t SHOW_PALETTE_B_MS = 55000;         // the palette scene changes palette
-constexpr uint32_t SHOW_TILTED_MS = 75000;            // the tilted, spinning path
-constexpr uint32_t SHOW_BANDS_MS = 90000;             // the four fogged bands
-constexpr uint32_t SHOW_TRAIL_MS = 107000;            // the trail and the greetings
-constexpr uint32_t SHOW_FAR_BANDS_MS = 119000;        // the bands again, moving away
-constexpr uint32_t SHOW_SPINNING_MS = 143500;         // the path spinning about a tilted axis
-constexpr uint32_t SHOW_END_MS = 157000;              // the window closes
+constexpr uint32_t SHOW_FIRST_TITLE_MS = 5500;       // "a new trackmo" and the cubes appear
+constexpr uint32_t SHOW_SECOND_TITLE_MS = 12000;     // "by KOLMIRAS", palette B
+constexpr uint32_t SHOW_CUBES_ALONE_MS = 17400;      // the titles gone, palette A
+constexpr uint32_t SHOW_TITLE_SCENE_END_MS = 45000;  // the title scene's last frame is past this
+constexpr uint32_t SHOW_PALETTE_B_MS = 55000;        // the palette scene changes palette
+constexpr uint32_t SHOW_TILTED_MS = 75000;           // the tilted, spinning path
+constexpr uint32_t SHOW_BANDS_MS = 90000;            // the four fogged bands
+constexpr uint32_t SHOW_TRAIL_MS = 107000;           // the trail and the greetings
+constexpr uint32_t SHOW_FAR_BANDS_MS = 119000;       // the bands again, moving away
+constexpr uint32_t SHOW_SPINNING_MS = 143500;        // the path spinning about a tilted axis
+constexpr uint32_t SHOW_END_MS = 157000;             // the window closes
 
 // ---- State machine --------------------------------------------------------------------------
 extern int32_t timeline_state;   // -3 .. 11 act; starts at -3

@@ -8,13 +8,9 @@ int32_t timeline_state = -3;
 uint32_t music_clock_ms = 0;
 static const float fog_colour[4] = {0.01f, 0.01f, 0.01f, 1.0f};
 
-static uint32_t clock_at_rest() {
-    return 0;
-}
+static uint32_t clock_at_rest() { return 0; }
 
-static bool nothing_to_start() {
-    return true;
-}
+static bool nothing_to_start() { return true; }
 
 static void nothing_to_close() {}
 
@@ -22,9 +18,7 @@ uint32_t (*timeline_clock)() = clock_at_rest;
 bool (*timeline_music_start)() = nothing_to_start;
 void (*timeline_close)() = nothing_to_close;
 
-static void advance() {
-    ++timeline_state;
-}
+static void advance() { ++timeline_state; }
 
 static void fog_on() {
     glEnable(GL_FOG);
@@ -83,29 +77,50 @@ static void greetings() {
 static void act() {
     uint32_t t = music_clock_ms;
     switch (timeline_state) {
-        case -3: show_loading(); break;
-        case -2: bring_up(); break;
-        case -1: if (t > 0) advance(); break;
-        case 0: scene_title(); break;
-        case 1: scene_palette(); break;
-        case 2:
-            tilted_until(SHOW_BANDS_MS, static_cast<float>(static_cast<double>(120000u - t) * 0.01), 0.0f);
-            break;
-        case 3: fog_on(); advance(); break;
-        case 4:
-            bands_until(SHOW_TRAIL_MS, static_cast<float>(static_cast<double>(t - SHOW_BANDS_MS) * 0.01));
-            break;
-        case 5: glDisable(GL_FOG); advance(); break;
-        case 6: greetings(); scene_trail(); break;
-        case 7: fog_on(); advance(); break;
-        case 8:
-            bands_until(SHOW_SPINNING_MS,
-                        static_cast<float>(static_cast<double>(t - SHOW_FAR_BANDS_MS) * 0.008 - 10.0));
-            break;
-        case 9: glDisable(GL_FOG); advance(); break;
-        case 10: tilted_until(SHOW_END_MS, static_cast<float>(static_cast<double>(t) * 0.01), 1.0f); break;
-        case 11: timeline_close(); break;  // every frame, if the window survives
-        default: break;
+    case -3: show_loading(); break;
+    case -2: bring_up(); break;
+    case -1:
+        if (t > 0) advance();
+        break;
+    case 0: scene_title(); break;
+    case 1: scene_palette(); break;
+    case 2:
+        tilted_until(SHOW_BANDS_MS, static_cast<float>(static_cast<double>(120000u - t) * 0.01),
+                     0.0f);
+        break;
+    case 3:
+        fog_on();
+        advance();
+        break;
+    case 4:
+        bands_until(SHOW_TRAIL_MS,
+                    static_cast<float>(static_cast<double>(t - SHOW_BANDS_MS) * 0.01));
+        break;
+    case 5:
+        glDisable(GL_FOG);
+        advance();
+        break;
+    case 6:
+        greetings();
+        scene_trail();
+        break;
+    case 7:
+        fog_on();
+        advance();
+        break;
+    case 8:
+        bands_until(SHOW_SPINNING_MS,
+                    static_cast<float>(static_cast<double>(t - SHOW_FAR_BANDS_MS) * 0.008 - 10.0));
+        break;
+    case 9:
+        glDisable(GL_FOG);
+        advance();
+        break;
+    case 10:
+        tilted_until(SHOW_END_MS, static_cast<float>(static_cast<double>(t) * 0.01), 1.0f);
+        break;
+    case 11: timeline_close(); break;  // every frame, if the window survives
+    default: break;
     }
 }
 

@@ -16,7 +16,8 @@
 constexpr int FIRST = 32, LAST = 126;
 constexpr int ORIGIN = 32, AREA = 64;  // the raster position, inside a read-back square
 
-static intptr_t plain_proc(WindowHandle window, WindowMessage message, uintptr_t wparam, intptr_t lparam) {
+static intptr_t plain_proc(WindowHandle window, WindowMessage message, uintptr_t wparam,
+                           intptr_t lparam) {
     return window_default(window, message, wparam, lparam);
 }
 
@@ -42,19 +43,25 @@ static void capture(int c, Capture* out) {
 }
 
 static const char NOTICE[] =
-    "// The glyphs of the 9x15 bitmap font from space to '~', as freeglut's GLUT_BITMAP_9_BY_15 draws\n"
-    "// them, written by tools/font_table_build.cpp. Every glyph is a FONT_WIDTH x FONT_HEIGHT bitmap for\n"
-    "// glBitmap, rows bottom to top, FONT_ROW_BYTES a row, the leftmost pixel in the top bit of the\n"
-    "// first byte, drawn FONT_X_ORIGIN, FONT_Y_ORIGIN pixels left of and below the raster position,\n"
+    "// The glyphs of the 9x15 bitmap font from space to '~', as freeglut's GLUT_BITMAP_9_BY_15 "
+    "draws\n"
+    "// them, written by tools/font_table_build.cpp. Every glyph is a FONT_WIDTH x FONT_HEIGHT "
+    "bitmap for\n"
+    "// glBitmap, rows bottom to top, FONT_ROW_BYTES a row, the leftmost pixel in the top bit of "
+    "the\n"
+    "// first byte, drawn FONT_X_ORIGIN, FONT_Y_ORIGIN pixels left of and below the raster "
+    "position,\n"
     "// which then moves FONT_ADVANCE pixels right.\n"
     "//\n"
     "// The bitmap data comes from freeglut, under this notice:\n"
     "//\n"
     "// Copyright (C) 1999-2000 Pawel W. Olszta. All Rights Reserved.\n"
     "//\n"
-    "// Permission is hereby granted, free of charge, to any person obtaining a copy of this software\n"
+    "// Permission is hereby granted, free of charge, to any person obtaining a copy of this "
+    "software\n"
     "// and associated documentation files (the \"Software\"), to deal in the Software without\n"
-    "// restriction, including without limitation the rights to use, copy, modify, merge, publish,\n"
+    "// restriction, including without limitation the rights to use, copy, modify, merge, "
+    "publish,\n"
     "// distribute, sublicense, and/or sell copies or substantial portions of the Software.\n"
     "//\n"
     "// The above copyright notice and this permission notice shall be included in all copies or\n"
@@ -108,7 +115,8 @@ int main(int argc, char** argv) {
             bottom = std::min(bottom, i / AREA), top = std::max(top, i / AREA);
         }
         if (glyphs.advance[c] != glyphs.advance[FIRST] || glyphs.rise[c] != 0.0f) {
-            std::fprintf(stderr, "font-table-build: '%c' moves the raster position differently\n", c);
+            std::fprintf(stderr, "font-table-build: '%c' moves the raster position differently\n",
+                         c);
             return 1;
         }
     }
@@ -123,18 +131,24 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::fprintf(out, "%s#pragma once\n\n#include <cstdint>\n\n", NOTICE);
-    std::fprintf(out, "constexpr int32_t FONT_FIRST = %d, FONT_LAST = %d, FONT_GLYPHS = %d;\n", FIRST, LAST,
-                 LAST - FIRST + 1);
-    std::fprintf(out, "constexpr int32_t FONT_WIDTH = %d, FONT_HEIGHT = %d, FONT_ROW_BYTES = 2;\n", width, height);
-    std::fprintf(out, "constexpr float FONT_X_ORIGIN = %d.0f, FONT_Y_ORIGIN = %d.0f, FONT_ADVANCE = %g.0f;\n\n",
-                 ORIGIN - left, ORIGIN - bottom, glyphs.advance[FIRST]);
-    std::fprintf(out, "constexpr uint8_t font_9x15_glyphs[FONT_GLYPHS][FONT_ROW_BYTES * FONT_HEIGHT] = {\n");
+    std::fprintf(out, "constexpr int32_t FONT_FIRST = %d, FONT_LAST = %d, FONT_GLYPHS = %d;\n",
+                 FIRST, LAST, LAST - FIRST + 1);
+    std::fprintf(out, "constexpr int32_t FONT_WIDTH = %d, FONT_HEIGHT = %d, FONT_ROW_BYTES = 2;\n",
+                 width, height);
+    std::fprintf(
+        out,
+        "constexpr float FONT_X_ORIGIN = %d.0f, FONT_Y_ORIGIN = %d.0f, FONT_ADVANCE = %g.0f;\n\n",
+        ORIGIN - left, ORIGIN - bottom, glyphs.advance[FIRST]);
+    std::fprintf(
+        out, "constexpr uint8_t font_9x15_glyphs[FONT_GLYPHS][FONT_ROW_BYTES * FONT_HEIGHT] = {\n");
     for (int c = FIRST; c <= LAST; ++c) {
         std::fprintf(out, "    {");
         for (int row = bottom; row <= top; ++row) {
             uint32_t bits = 0;
-            for (int x = left; x <= right; ++x) bits |= uint32_t{glyphs.lit[c][row * AREA + x]} << (15 - (x - left));
-            std::fprintf(out, "%s0x%02X, 0x%02X", row == bottom ? "" : ", ", bits >> 8, bits & 0xFF);
+            for (int x = left; x <= right; ++x)
+                bits |= uint32_t{glyphs.lit[c][row * AREA + x]} << (15 - (x - left));
+            std::fprintf(out, "%s0x%02X, 0x%02X", row == bottom ? "" : ", ", bits >> 8,
+                         bits & 0xFF);
         }
         std::fprintf(out, "},  // '%c'\n", c);
     }

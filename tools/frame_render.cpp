@@ -15,13 +15,9 @@ constexpr uint32_t BLOCK_STEP_MS = 20;
 static uint32_t walk_time = 0;
 static bool show_ended = false;
 
-static uint32_t walk_clock() {
-    return walk_time;
-}
+static uint32_t walk_clock() { return walk_time; }
 
-static bool no_music() {
-    return true;
-}
+static bool no_music() { return true; }
 
 static intptr_t frame_window_proc(WindowHandle window, WindowMessage message, uintptr_t wparam,
                                   intptr_t lparam) {
@@ -36,8 +32,8 @@ static intptr_t frame_window_proc(WindowHandle window, WindowMessage message, ui
 
 const char* frame_open() {
     if (!platform_open()) return platform_error();
-    main_window = window_create("quadrise-render frame", FRAME_WIDTH, FRAME_HEIGHT, false,
-                                frame_window_proc);
+    main_window =
+        window_create("quadrise-render frame", FRAME_WIDTH, FRAME_HEIGHT, false, frame_window_proc);
     if (main_window == 0) return "cannot create a 1024x768 window with an OpenGL context";
     window_send(main_window, WINDOW_SIZE, 0, FRAME_WIDTH | (FRAME_HEIGHT << 16));
     timeline_clock = walk_clock;
@@ -105,6 +101,7 @@ void frame_read(uint8_t* rgb) {
     // GL counts rows from the bottom; pictures start at the top.
     constexpr size_t row_bytes = FRAME_WIDTH * 3;
     for (int32_t top = 0, bottom = FRAME_HEIGHT - 1; top < bottom; ++top, --bottom) {
-        std::swap_ranges(rgb + top * row_bytes, rgb + (top + 1) * row_bytes, rgb + bottom * row_bytes);
+        std::swap_ranges(rgb + top * row_bytes, rgb + (top + 1) * row_bytes,
+                         rgb + bottom * row_bytes);
     }
 }

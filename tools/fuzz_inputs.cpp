@@ -45,8 +45,8 @@ void play_some_ticks(Song* song) {
     replayed_rows = 0;
     last_order = last_row = -1;
     std::memset(row_played, 0, sizeof row_played);
-    for (int32_t block = 0; block < MAX_BLOCKS && ticks_played < TICKS_TO_PLAY &&
-                            replayed_rows < MAX_REPLAYED_ROWS;
+    for (int32_t block = 0;
+         block < MAX_BLOCKS && ticks_played < TICKS_TO_PLAY && replayed_rows < MAX_REPLAYED_ROWS;
          ++block)
         render_next_block();
 }

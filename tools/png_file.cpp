@@ -1,5 +1,5 @@
-// 8-bit RGB pictures written as PNG files, through libpng's simplified interface (its errors come back as
-// results with a message, never as a jump out of our code).
+// 8-bit RGB pictures written as PNG files, through libpng's simplified interface (its errors come
+// back as results with a message, never as a jump out of our code).
 #include "tools/png_file.h"
 
 #include <png.h>
@@ -31,6 +31,4 @@ bool png_write_rgb(const char* path, const uint8_t* rgb, int32_t width, int32_t 
     return fail(image);
 }
 
-const char* png_error_text() {
-    return error_text;
-}
+const char* png_error_text() { return error_text; }

@@ -9,7 +9,8 @@ bool progress_visible() { return isatty(fileno(stderr)) != 0; }
 
 void progress_draw(double fraction, const char* detail) {
     constexpr int WIDTH = 40;
-    int filled = fraction < 1.0 ? static_cast<int>((fraction > 0.0 ? fraction : 0.0) * WIDTH) : WIDTH;
+    int filled =
+        fraction < 1.0 ? static_cast<int>((fraction > 0.0 ? fraction : 0.0) * WIDTH) : WIDTH;
     char bar[WIDTH + 1];
     for (int k = 0; k < WIDTH; ++k) bar[k] = k < filled ? '#' : '.';
     bar[WIDTH] = '\0';

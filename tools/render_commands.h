@@ -8,4 +8,5 @@ int render_soundtrack_command(int argc, char** argv);   // soundtrack -o OUT.wav
 int render_export_xm_command(int argc, char** argv);    // export-xm OUT.xm [--bare]
 int render_timemap_command(int argc, char** argv);      // timemap
 int render_frame_command(int argc, char** argv);        // frame MS -o OUT.png
-int render_video_command(int argc, char** argv);        // video -o OUT.mp4 [--fps N] [--from MS] [--to MS] [--crf N]
+int render_video_command(
+    int argc, char** argv);  // video -o OUT.mp4 [--fps N] [--from MS] [--to MS] [--crf N]

@@ -18,7 +18,8 @@ static const char HELP[] =
 int render_export_xm_command(int argc, char** argv) {
     const char* command = "export-xm";
     RenderOptions options;
-    int exit_code = render_options_parse(command, ACCEPT_FILE | ACCEPT_BARE, HELP, argc, argv, &options);
+    int exit_code =
+        render_options_parse(command, ACCEPT_FILE | ACCEPT_BARE, HELP, argc, argv, &options);
     if (exit_code != RENDER_RUN) return exit_code;
     if (!options.file) return render_refuse(command, "missing OUT.xm");
     std::vector<uint8_t> bytes;
@@ -34,7 +35,8 @@ int render_export_xm_command(int argc, char** argv) {
     }
     std::string error;
     if (!output_write(options.file, bytes, &error)) {
-        std::fprintf(stderr, "quadrise-render export-xm: cannot write %s: %s\n", options.file, error.c_str());
+        std::fprintf(stderr, "quadrise-render export-xm: cannot write %s: %s\n", options.file,
+                     error.c_str());
         return 1;
     }
     std::printf("%s: %zu bytes\n", options.file, bytes.size());

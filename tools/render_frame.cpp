@@ -28,7 +28,8 @@ static bool write_picture(const char* path, const uint8_t* rgb, std::string* err
 int render_frame_command(int argc, char** argv) {
     const char* command = "frame";
     RenderOptions options;
-    int exit_code = render_options_parse(command, ACCEPT_FILE | ACCEPT_OUTPUT, HELP, argc, argv, &options);
+    int exit_code =
+        render_options_parse(command, ACCEPT_FILE | ACCEPT_OUTPUT, HELP, argc, argv, &options);
     if (exit_code != RENDER_RUN) return exit_code;
     if (!options.file) return render_refuse(command, "missing the music time MS");
     if (!options.output) return render_refuse(command, "missing -o OUT.png");
@@ -47,12 +48,16 @@ int render_frame_command(int argc, char** argv) {
     frame_close();
     platform_close();
     if (!shown) {
-        std::fprintf(stderr, "quadrise-render frame: the show is over by %u ms: the demo has closed its window\n", ms);
+        std::fprintf(
+            stderr,
+            "quadrise-render frame: the show is over by %u ms: the demo has closed its window\n",
+            ms);
         return 1;
     }
     std::string error;
     if (!write_picture(options.output, rgb.data(), &error)) {
-        std::fprintf(stderr, "quadrise-render frame: cannot write %s: %s\n", options.output, error.c_str());
+        std::fprintf(stderr, "quadrise-render frame: cannot write %s: %s\n", options.output,
+                     error.c_str());
         return 1;
     }
     std::printf("%s: the frame at %u ms\n", options.output, ms);

@@ -26,13 +26,16 @@ static bool write_instrument(const std::string& dir, int instrument, const XmSam
     OutputFile output = output_begin(path.c_str());
     SNDFILE* file = wav_create(output, 44100, 1);
     if (file == nullptr) {
-        std::fprintf(stderr, "quadrise-render instruments: cannot write %s: %s\n", path.c_str(), sf_strerror(nullptr));
+        std::fprintf(stderr, "quadrise-render instruments: cannot write %s: %s\n", path.c_str(),
+                     sf_strerror(nullptr));
         return false;
     }
-    sf_count_t written = sf_write_short(file, frames.data(), static_cast<sf_count_t>(frames.size()));
+    sf_count_t written =
+        sf_write_short(file, frames.data(), static_cast<sf_count_t>(frames.size()));
     std::string error = "a short write";
     if (!wav_finish(file, output, written == static_cast<sf_count_t>(frames.size()), &error)) {
-        std::fprintf(stderr, "quadrise-render instruments: writing %s failed: %s\n", path.c_str(), error.c_str());
+        std::fprintf(stderr, "quadrise-render instruments: writing %s failed: %s\n", path.c_str(),
+                     error.c_str());
         return false;
     }
     return true;
@@ -49,8 +52,8 @@ int render_instruments_command(int argc, char** argv) {
     std::error_code error;
     std::filesystem::create_directories(dir, error);
     if (!std::filesystem::is_directory(dir)) {
-        std::fprintf(stderr, "quadrise-render instruments: cannot make the folder '%s': %s\n", dir.c_str(),
-                     error ? error.message().c_str() : "a file of that name exists");
+        std::fprintf(stderr, "quadrise-render instruments: cannot make the folder '%s': %s\n",
+                     dir.c_str(), error ? error.message().c_str() : "a file of that name exists");
         return 1;
     }
     if (!synth_slots_create()) {
@@ -59,7 +62,8 @@ int render_instruments_command(int argc, char** argv) {
     }
     auto start = std::chrono::steady_clock::now();
     bool ok = synth_render_all();
-    auto elapsed = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start);
+    auto elapsed =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start);
     if (!ok) std::fputs("quadrise-render instruments: out of memory while rendering\n", stderr);
     XmModule frame = soundtrack_frame();
     for (int instrument = 0; ok && instrument < SYNTH_INSTRUMENT_COUNT; instrument++)

@@ -23,9 +23,11 @@ int main(int argc, char** argv) {
         std::fputs("quadrise-render: missing a command (see quadrise-render --help)\n", stderr);
         return 2;
     }
-    if (std::strcmp(argv[1], "instruments") == 0) return render_instruments_command(argc - 2, argv + 2);
+    if (std::strcmp(argv[1], "instruments") == 0)
+        return render_instruments_command(argc - 2, argv + 2);
     if (std::strcmp(argv[1], "module") == 0) return render_module_command(argc - 2, argv + 2);
-    if (std::strcmp(argv[1], "soundtrack") == 0) return render_soundtrack_command(argc - 2, argv + 2);
+    if (std::strcmp(argv[1], "soundtrack") == 0)
+        return render_soundtrack_command(argc - 2, argv + 2);
     if (std::strcmp(argv[1], "export-xm") == 0) return render_export_xm_command(argc - 2, argv + 2);
     if (std::strcmp(argv[1], "timemap") == 0) return render_timemap_command(argc - 2, argv + 2);
     if (std::strcmp(argv[1], "frame") == 0) return render_frame_command(argc - 2, argv + 2);
@@ -34,6 +36,7 @@ int main(int argc, char** argv) {
         print_usage(stdout);
         return 0;
     }
-    std::fprintf(stderr, "quadrise-render: unknown command '%s' (see quadrise-render --help)\n", argv[1]);
+    std::fprintf(stderr, "quadrise-render: unknown command '%s' (see quadrise-render --help)\n",
+                 argv[1]);
     return 2;
 }

@@ -65,7 +65,8 @@ static double song_progress(const Song* song) {
 int render_module_command(int argc, char** argv) {
     const char* command = "module";
     RenderOptions options;
-    int exit_code = render_options_parse(command, ACCEPT_FILE | ACCEPT_OUTPUT | ACCEPT_SECONDS, HELP, argc, argv, &options);
+    int exit_code = render_options_parse(command, ACCEPT_FILE | ACCEPT_OUTPUT | ACCEPT_SECONDS,
+                                         HELP, argc, argv, &options);
     if (exit_code != RENDER_RUN) return exit_code;
     if (!options.file) return render_refuse(command, "missing the module file");
     if (!options.output) return render_refuse(command, "missing -o OUT.wav");
@@ -76,7 +77,8 @@ int render_module_command(int argc, char** argv) {
         return 1;
     }
     trail_start();
-    int result = render_song_to_wav(song, {command, options.output, options.seconds, song_progress});
+    int result =
+        render_song_to_wav(song, {command, options.output, options.seconds, song_progress});
     music_free(song);
     return result;
 }

@@ -9,7 +9,8 @@
 constexpr double MAX_SECONDS = 86400.0;
 
 int render_refuse(const char* command, const char* message) {
-    std::fprintf(stderr, "quadrise-render %s: %s (see quadrise-render %s --help)\n", command, message, command);
+    std::fprintf(stderr, "quadrise-render %s: %s (see quadrise-render %s --help)\n", command,
+                 message, command);
     return 2;
 }
 
@@ -76,8 +77,10 @@ struct ValuedOption {
 
 static const ValuedOption VALUED_OPTIONS[] = {
     {"-o", ACCEPT_OUTPUT, take_output, "-o needs a file name"},
-    {"--seconds", ACCEPT_SECONDS, take_seconds, "--seconds needs a number of seconds above 0 and at most 86400"},
-    {"--fps", ACCEPT_VIDEO, take_fps, "--fps needs a whole number of frames per second from 1 to 240"},
+    {"--seconds", ACCEPT_SECONDS, take_seconds,
+     "--seconds needs a number of seconds above 0 and at most 86400"},
+    {"--fps", ACCEPT_VIDEO, take_fps,
+     "--fps needs a whole number of frames per second from 1 to 240"},
     {"--from", ACCEPT_VIDEO, take_from, "--from needs whole milliseconds"},
     {"--to", ACCEPT_VIDEO, take_to, "--to needs whole milliseconds"},
     {"--crf", ACCEPT_VIDEO, take_crf, "--crf needs a whole number from 0 (lossless) to 51"},
@@ -90,8 +93,8 @@ static const ValuedOption* valued_option(const char* arg, uint32_t accepted) {
     return nullptr;
 }
 
-int render_options_parse(const char* command, uint32_t accepted, const char* help, int argc, char** argv,
-                         RenderOptions* options) {
+int render_options_parse(const char* command, uint32_t accepted, const char* help, int argc,
+                         char** argv, RenderOptions* options) {
     *options = RenderOptions{};
     options->from_ms = -1;
     options->to_ms = -1;
@@ -103,13 +106,15 @@ int render_options_parse(const char* command, uint32_t accepted, const char* hel
             return 0;
         }
         if (const ValuedOption* option = valued_option(arg, accepted)) {
-            if (k + 1 >= argc || !option->take(argv[++k], options)) return render_refuse(command, option->refusal);
+            if (k + 1 >= argc || !option->take(argv[++k], options))
+                return render_refuse(command, option->refusal);
         } else if (std::strcmp(arg, "--bare") == 0 && (accepted & ACCEPT_BARE)) {
             options->bare = true;
         } else if (arg[0] == '-' && arg[1] != '\0') {
             return render_refuse(command, ("unknown option '" + std::string(arg) + "'").c_str());
         } else if (!(accepted & ACCEPT_FILE) || options->file) {
-            return render_refuse(command, ("unexpected argument '" + std::string(arg) + "'").c_str());
+            return render_refuse(command,
+                                 ("unexpected argument '" + std::string(arg) + "'").c_str());
         } else {
             options->file = arg;
         }

@@ -5,7 +5,13 @@
 #include <cstdint>
 
 // ACCEPT_VIDEO: --fps, --from, --to and --crf.
-enum : uint32_t { ACCEPT_FILE = 1, ACCEPT_OUTPUT = 2, ACCEPT_SECONDS = 4, ACCEPT_BARE = 8, ACCEPT_VIDEO = 16 };
+enum : uint32_t {
+    ACCEPT_FILE = 1,
+    ACCEPT_OUTPUT = 2,
+    ACCEPT_SECONDS = 4,
+    ACCEPT_BARE = 8,
+    ACCEPT_VIDEO = 16
+};
 
 struct RenderOptions {
     const char* file;    // the plain argument, null when absent
@@ -22,8 +28,8 @@ constexpr int RENDER_RUN = -1;
 
 // Parses the arguments of command. Returns RENDER_RUN when the command should run; otherwise the
 // exit code: 0 after printing help (the text given) for -h or --help, 2 after a refusal.
-int render_options_parse(const char* command, uint32_t accepted, const char* help, int argc, char** argv,
-                         RenderOptions* options);
+int render_options_parse(const char* command, uint32_t accepted, const char* help, int argc,
+                         char** argv, RenderOptions* options);
 // Prints "quadrise-render COMMAND: MESSAGE (see quadrise-render COMMAND --help)"; returns 2, the
 // exit code of a refused command line.
 int render_refuse(const char* command, const char* message);

@@ -15,12 +15,15 @@ static const char HELP[] =
     "WAV: until the music clock reaches 157 s, where the show ends, or N seconds of audio.\n";
 
 // The show ends with the first block whose music clock reaches its end.
-static double show_progress(const Song* song) { return static_cast<double>(song->time_ms) / SHOW_END_MS; }
+static double show_progress(const Song* song) {
+    return static_cast<double>(song->time_ms) / SHOW_END_MS;
+}
 
 int render_soundtrack_command(int argc, char** argv) {
     const char* command = "soundtrack";
     RenderOptions options;
-    int exit_code = render_options_parse(command, ACCEPT_OUTPUT | ACCEPT_SECONDS, HELP, argc, argv, &options);
+    int exit_code =
+        render_options_parse(command, ACCEPT_OUTPUT | ACCEPT_SECONDS, HELP, argc, argv, &options);
     if (exit_code != RENDER_RUN) return exit_code;
     if (!options.output) return render_refuse(command, "missing -o OUT.wav");
     int result = 1;
@@ -28,9 +31,11 @@ int render_soundtrack_command(int argc, char** argv) {
     if (!soundtrack_synthesize())
         std::fputs("quadrise-render soundtrack: out of memory\n", stderr);
     else if (!(song = soundtrack_load()))
-        std::fprintf(stderr, "quadrise-render soundtrack: the embedded module: %s\n", music_load_error());
+        std::fprintf(stderr, "quadrise-render soundtrack: the embedded module: %s\n",
+                     music_load_error());
     else
-        result = render_song_to_wav(song, {command, options.output, options.seconds, show_progress});
+        result =
+            render_song_to_wav(song, {command, options.output, options.seconds, show_progress});
     music_free(song);
     synth_slots_free();
     return result;

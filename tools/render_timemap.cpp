@@ -27,6 +27,7 @@ int render_timemap_command(int argc, char** argv) {
         return 1;
     }
     std::puts("order pattern start_ms");
-    for (const OrderStart& start : starts) std::printf("%5d %7d %8d\n", start.order, start.pattern, start.time_ms);
+    for (const OrderStart& start : starts)
+        std::printf("%5d %7d %8d\n", start.order, start.pattern, start.time_ms);
     return 0;
 }

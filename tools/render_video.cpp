@@ -75,8 +75,8 @@ static std::string minutes(double seconds) {
 
 static void show_progress(int64_t done, int64_t total, double elapsed) {
     double fraction = static_cast<double>(done) / static_cast<double>(total);
-    std::string detail = std::to_string(done) + "/" + std::to_string(total) + " frames  " + minutes(elapsed) +
-                         " elapsed";
+    std::string detail = std::to_string(done) + "/" + std::to_string(total) + " frames  " +
+                         minutes(elapsed) + " elapsed";
     if (done > 0) detail += ", about " + minutes(elapsed * (1.0 - fraction) / fraction) + " left";
     progress_draw(fraction, detail.c_str());
 }
@@ -126,17 +126,20 @@ static void report(const char* path, int64_t frames, double drawing_s, double wa
     double rendering_s = drawing_s - pace.render_wait_s;
     double render_fps = rendering_s > 0.0 ? frames / rendering_s : 0.0;
     double encode_fps = pace.encode_busy_s > 0.0 ? frames / pace.encode_busy_s : 0.0;
-    std::printf("%s: %lld frames at %d fps (%.1f s) in %.1f s: rendering %.0f fps, encoding %.0f fps; %s limits\n",
-                path, static_cast<long long>(frames), fps, static_cast<double>(frames) / fps, wall_s, render_fps,
-                encode_fps, render_fps < encode_fps ? "rendering" : "encoding");
+    std::printf(
+        "%s: %lld frames at %d fps (%.1f s) in %.1f s: rendering %.0f fps, encoding %.0f fps; %s "
+        "limits\n",
+        path, static_cast<long long>(frames), fps, static_cast<double>(frames) / fps, wall_s,
+        render_fps, encode_fps, render_fps < encode_fps ? "rendering" : "encoding");
 }
 
 // Draws and encodes the frames into the file; the exit code.
 static int write_video(const char* path, int64_t first, int64_t end, int32_t crf) {
     OutputFile output = output_begin(path);
     int64_t sound = frame_sound(first);
-    VideoFormat format = {output.temp.c_str(), FRAME_WIDTH, FRAME_HEIGHT, fps, crf,
-                          heard.data() + 2 * sound, frame_sound(end) - sound};
+    VideoFormat format = {
+        output.temp.c_str(),     FRAME_WIDTH, FRAME_HEIGHT, fps, crf, heard.data() + 2 * sound,
+        frame_sound(end) - sound};
     if (const char* why = video_open(format)) {
         output_discard(output);
         std::fprintf(stderr, "quadrise-render video: cannot write %s: %s\n", path, why);
@@ -177,13 +180,15 @@ static bool cut_show(uint32_t from_ms, uint32_t to_ms, int64_t* first, int64_t* 
 
 int render_video_command(int argc, char** argv) {
     RenderOptions options;
-    int exit_code = render_options_parse(COMMAND, ACCEPT_OUTPUT | ACCEPT_VIDEO, HELP, argc, argv, &options);
+    int exit_code =
+        render_options_parse(COMMAND, ACCEPT_OUTPUT | ACCEPT_VIDEO, HELP, argc, argv, &options);
     if (exit_code != RENDER_RUN) return exit_code;
     if (!options.output) return render_refuse(COMMAND, "missing -o OUT.mp4");
     int64_t from_ms = options.from_ms >= 0 ? options.from_ms : 0;
     int64_t to_ms = options.to_ms >= 0 ? options.to_ms : SHOW_END_MS;
     if (from_ms > SHOW_END_MS || to_ms > SHOW_END_MS) {
-        std::string why = from_ms > SHOW_END_MS ? "--from " + std::to_string(from_ms) : "--to " + std::to_string(to_ms);
+        std::string why = from_ms > SHOW_END_MS ? "--from " + std::to_string(from_ms)
+                                                : "--to " + std::to_string(to_ms);
         return render_refuse(COMMAND, (why + " is past the end of the show at 157000 ms").c_str());
     }
     if (from_ms >= to_ms) return render_refuse(COMMAND, "--from must come before --to");
@@ -191,7 +196,9 @@ int render_video_command(int argc, char** argv) {
     int64_t first = 0, end = 0;
     bool cut = cut_show(static_cast<uint32_t>(from_ms), static_cast<uint32_t>(to_ms), &first, &end);
     if (cut && end == first) {
-        return render_refuse(COMMAND, "no frame starts between --from and --to: the music clock moves in steps of 19 ms");
+        return render_refuse(
+            COMMAND,
+            "no frame starts between --from and --to: the music clock moves in steps of 19 ms");
     }
     int result = 1;
     if (!cut) {
@@ -203,7 +210,8 @@ int render_video_command(int argc, char** argv) {
         // which has written nothing yet.
         std::signal(SIGINT, on_signal);
         std::signal(SIGTERM, on_signal);
-        result = write_video(options.output, first, end, options.crf >= 0 ? options.crf : DEFAULT_CRF);
+        result =
+            write_video(options.output, first, end, options.crf >= 0 ? options.crf : DEFAULT_CRF);
         frame_close();
     }
     platform_close();

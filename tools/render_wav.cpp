@@ -48,8 +48,9 @@ static int64_t render_blocks(Song* song, SNDFILE* file, const WavRender& render)
         const int16_t* pcm = wave_buffer + 2 * static_cast<size_t>(b) * block_frames;
         if (sf_writef_short(file, pcm, n) != n) return -1;
         written += n;
-        double done = render.seconds > 0.0 ? static_cast<double>(written) / static_cast<double>(total)
-                                           : render.progress(song);
+        double done = render.seconds > 0.0
+                          ? static_cast<double>(written) / static_cast<double>(total)
+                          : render.progress(song);
         if (render.seconds <= 0.0 && done >= 1.0) break;
         if (progress && block % 25 == 0) show_progress(done, written);
     }
@@ -68,8 +69,8 @@ int render_song_to_wav(Song* song, const WavRender& render) {
     OutputFile output = output_begin(render.output);
     SNDFILE* file = wav_create(output, mix_rate, 2);
     if (!file) {
-        std::fprintf(stderr, "quadrise-render %s: cannot write %s: %s\n", render.command, render.output,
-                     sf_strerror(nullptr));
+        std::fprintf(stderr, "quadrise-render %s: cannot write %s: %s\n", render.command,
+                     render.output, sf_strerror(nullptr));
         playback_release();
         return 1;
     }
@@ -79,8 +80,8 @@ int render_song_to_wav(Song* song, const WavRender& render) {
     playback_release();
     std::string error = "a short write";
     if (!wav_finish(file, output, written >= 0, &error)) {
-        std::fprintf(stderr, "quadrise-render %s: writing %s failed: %s\n", render.command, render.output,
-                     error.c_str());
+        std::fprintf(stderr, "quadrise-render %s: writing %s failed: %s\n", render.command,
+                     render.output, error.c_str());
         return 1;
     }
     double seconds = static_cast<double>(written) / mix_rate;

@@ -18,9 +18,9 @@ bool wav_finish(SNDFILE* file, const OutputFile& output, bool complete, std::str
 typedef double (*RenderProgress)(const Song* song);
 
 struct WavRender {
-    const char* command;      // the subcommand, for messages
-    const char* output;       // the WAV file
-    double seconds;           // above 0: exactly this much audio; else until progress says
+    const char* command;  // the subcommand, for messages
+    const char* output;   // the WAV file
+    double seconds;       // above 0: exactly this much audio; else until progress says
     RenderProgress progress;
 };
 

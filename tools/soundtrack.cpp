@@ -23,7 +23,8 @@ bool soundtrack_synthesize() { return synth_slots_create() && synth_render_all()
 
 Song* soundtrack_load() {
     resources_use(quadrise_resources_table, quadrise_resources_count);
-    music_set_file_callbacks(resource_open, resource_close, resource_read, resource_seek, resource_tell);
+    music_set_file_callbacks(resource_open, resource_close, resource_read, resource_seek,
+                             resource_tell);
     return music_load("XMMOD", synth_fill_sample);
 }
 

@@ -24,7 +24,8 @@ int main(int argc, char** argv) {
     XmModule module = soundtrack_frame();
     XmTextError error;
     if (!xm_text_read(text.str(), &module, &error)) {
-        std::fprintf(stderr, "%s:%d:%d: error: %s\n", argv[1], error.line, error.column, error.message.c_str());
+        std::fprintf(stderr, "%s:%d:%d: error: %s\n", argv[1], error.line, error.column,
+                     error.message.c_str());
         return 1;
     }
     std::string reason;

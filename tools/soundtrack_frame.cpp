@@ -38,17 +38,56 @@ constexpr EnvelopeFrame CENTRED_PANNING = {{{0, 32}, {32, 32}}, 2, 0, 0, 0, 0};
 
 constexpr InstrumentFrame INSTRUMENTS[] = {
     {"dr_b.wav", 22050, NO_LOOP, 0, 0, 64, -28, 255, FLAT_VOLUME, CENTRED_PANNING, NO_FADEOUT},
-    {"dr_hh.wav", 22050, NO_LOOP, 0, 0, 47, -28, 128, {{{0, 64}, {20, 20}, {42, 0}}, 3, ENVELOPE_ON, 0, 0, 0},
-     CENTRED_PANNING, NO_FADEOUT},
-    {"zz.wav", 22050, FORWARD_LOOP, 479, 18884, 30, 0, 255, {{{0, 64}, {11, 62}, {32, 0}}, 3, ENVELOPE_ON, 0, 0, 0},
-     {{{0, 32}, {5, 40}, {12, 23}, {25, 33}}, 4, ENVELOPE_ON, 0, 0, 0}, NO_FADEOUT},
-    {"string1.wav", 26460, PINGPONG_LOOP, 2639, 14624, 43, 4, 138,
+    {"dr_hh.wav",
+     22050,
+     NO_LOOP,
+     0,
+     0,
+     47,
+     -28,
+     128,
+     {{{0, 64}, {20, 20}, {42, 0}}, 3, ENVELOPE_ON, 0, 0, 0},
+     CENTRED_PANNING,
+     NO_FADEOUT},
+    {"zz.wav",
+     22050,
+     FORWARD_LOOP,
+     479,
+     18884,
+     30,
+     0,
+     255,
+     {{{0, 64}, {11, 62}, {32, 0}}, 3, ENVELOPE_ON, 0, 0, 0},
+     {{{0, 32}, {5, 40}, {12, 23}, {25, 33}}, 4, ENVELOPE_ON, 0, 0, 0},
+     NO_FADEOUT},
+    {"string1.wav",
+     26460,
+     PINGPONG_LOOP,
+     2639,
+     14624,
+     43,
+     4,
+     138,
      {{{0, 45}, {13, 25}}, 2, ENVELOPE_ON | ENVELOPE_SUSTAIN, 0, 0, 0},
-     {{{0, 32}, {17, 46}, {30, 19}, {49, 31}, {65, 32}}, 5, ENVELOPE_LOOP, 0, 0, 3}, 257},
+     {{{0, 32}, {17, 46}, {30, 19}, {49, 31}, {65, 32}}, 5, ENVELOPE_LOOP, 0, 0, 3},
+     257},
     {"dr_sn.wav", 22050, NO_LOOP, 0, 0, 31, -28, 134, FLAT_VOLUME, CENTRED_PANNING, NO_FADEOUT},
-    {"pad.wav", 114660, PINGPONG_LOOP, 289, 114371, 64, 3, 255,
-     {{{0, 64}, {8, 25}, {22, 29}, {34, 11}, {48, 30}}, 5, ENVELOPE_ON | ENVELOPE_SUSTAIN | ENVELOPE_LOOP, 0, 2, 4},
-     {{{0, 32}, {8, 58}, {26, 6}, {41, 32}}, 4, ENVELOPE_ON | ENVELOPE_LOOP, 0, 1, 3}, 225},
+    {"pad.wav",
+     114660,
+     PINGPONG_LOOP,
+     289,
+     114371,
+     64,
+     3,
+     255,
+     {{{0, 64}, {8, 25}, {22, 29}, {34, 11}, {48, 30}},
+      5,
+      ENVELOPE_ON | ENVELOPE_SUSTAIN | ENVELOPE_LOOP,
+      0,
+      2,
+      4},
+     {{{0, 32}, {8, 58}, {26, 6}, {41, 32}}, 4, ENVELOPE_ON | ENVELOPE_LOOP, 0, 1, 3},
+     225},
 };
 
 XmEnvelope envelope(const EnvelopeFrame& frame) {
@@ -95,6 +134,7 @@ XmModule soundtrack_frame() {
     module.restart_position = 0;
     module.orders.clear();
     for (int32_t rows : PATTERN_ROWS) module.patterns.push_back(xm_empty_pattern(module, rows));
-    for (const InstrumentFrame& frame : INSTRUMENTS) module.instruments.push_back(instrument(frame));
+    for (const InstrumentFrame& frame : INSTRUMENTS)
+        module.instruments.push_back(instrument(frame));
     return module;
 }

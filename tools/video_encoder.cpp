@@ -103,15 +103,18 @@ static const char* open_video_stream() {
     video_codec->color_trc = AVCOL_TRC_BT709;
     video_codec->colorspace = AVCOL_SPC_BT709;
     video_codec->color_range = AVCOL_RANGE_MPEG;
-    if (muxer->oformat->flags & AVFMT_GLOBALHEADER) video_codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    if (muxer->oformat->flags & AVFMT_GLOBALHEADER)
+        video_codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     av_opt_set(video_codec->priv_data, "preset", X264_PRESET, 0);
     av_opt_set_double(video_codec->priv_data, "crf", format.crf, 0);
     if (avcodec_open2(video_codec, codec, nullptr) < 0) return "the H.264 encoder does not open";
     video_stream->time_base = video_codec->time_base;
     video_stream->avg_frame_rate = video_codec->framerate;
-    if (avcodec_parameters_from_context(video_stream->codecpar, video_codec) < 0) return "out of memory";
-    scaler = sws_getContext(format.width, format.height, AV_PIX_FMT_RGB24, format.width, format.height,
-                            AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr, nullptr, nullptr);
+    if (avcodec_parameters_from_context(video_stream->codecpar, video_codec) < 0)
+        return "out of memory";
+    scaler =
+        sws_getContext(format.width, format.height, AV_PIX_FMT_RGB24, format.width, format.height,
+                       AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr, nullptr, nullptr);
     if (!scaler) return "no conversion from RGB to yuv420p";
     const int* bt709 = sws_getCoefficients(SWS_CS_ITU709);
     sws_setColorspaceDetails(scaler, bt709, 1, bt709, 0, 0, 1 << 16, 1 << 16);
@@ -137,12 +140,14 @@ static const char* open_audio_stream() {
     audio_codec->sample_rate = SAMPLE_RATE;
     audio_codec->bit_rate = AUDIO_BIT_RATE;
     audio_codec->time_base = AVRational{1, SAMPLE_RATE};
-    if (muxer->oformat->flags & AVFMT_GLOBALHEADER) audio_codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    if (muxer->oformat->flags & AVFMT_GLOBALHEADER)
+        audio_codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     if (avcodec_open2(audio_codec, codec, nullptr) < 0) return "the AAC encoder does not open";
     audio_stream->time_base = audio_codec->time_base;
-    if (avcodec_parameters_from_context(audio_stream->codecpar, audio_codec) < 0) return "out of memory";
-    if (swr_alloc_set_opts2(&resampler, &stereo, AV_SAMPLE_FMT_FLTP, SAMPLE_RATE, &stereo, AV_SAMPLE_FMT_S16,
-                            SAMPLE_RATE, 0, nullptr) < 0 ||
+    if (avcodec_parameters_from_context(audio_stream->codecpar, audio_codec) < 0)
+        return "out of memory";
+    if (swr_alloc_set_opts2(&resampler, &stereo, AV_SAMPLE_FMT_FLTP, SAMPLE_RATE, &stereo,
+                            AV_SAMPLE_FMT_S16, SAMPLE_RATE, 0, nullptr) < 0 ||
         swr_init(resampler) < 0)
         return "no conversion of the soundtrack to the encoder's samples";
     sound = av_frame_alloc();
@@ -160,7 +165,8 @@ static void work();
 static const char* open_file() {
     // Failures are reported by the caller, in one line of its own.
     av_log_set_level(AV_LOG_QUIET);
-    if (avformat_alloc_output_context2(&muxer, nullptr, "mp4", format.path) < 0) return "FFmpeg offers no MP4 muxer";
+    if (avformat_alloc_output_context2(&muxer, nullptr, "mp4", format.path) < 0)
+        return "FFmpeg offers no MP4 muxer";
     if (const char* why = open_video_stream()) return why;
     if (const char* why = open_audio_stream()) return why;
     packet = av_packet_alloc();
@@ -188,12 +194,14 @@ const char* video_open(const VideoFormat& video) {
         release_all();
         return why;
     }
-    for (PictureSlot& slot : slots) slot.rgb.resize(static_cast<size_t>(format.width) * format.height * 3);
+    for (PictureSlot& slot : slots)
+        slot.rgb.resize(static_cast<size_t>(format.width) * format.height * 3);
     worker = std::thread(work);
     return nullptr;
 }
 
-// ---- Encoding, on the worker ------------------------------------------------------------------------
+// ---- Encoding, on the worker
+// ------------------------------------------------------------------------
 
 // Hands one frame (null: the end of the stream) to an encoder and writes every packet it gives
 // back; the muxer interleaves the two streams by time. False when either step fails.
@@ -246,7 +254,8 @@ static bool encode_picture(const PictureSlot& slot) {
     }
     picture->pts = pictures_sent++;
     // The sound reaches the end of this picture's time, so that the streams stay side by side.
-    return encode_sound_until(pictures_sent * SAMPLE_RATE / format.fps) && encode(video_codec, video_stream, picture);
+    return encode_sound_until(pictures_sent * SAMPLE_RATE / format.fps) &&
+           encode(video_codec, video_stream, picture);
 }
 
 static bool finish_file() {
@@ -289,7 +298,8 @@ static void work() {
     failed = !finished;
 }
 
-// ---- The rendering side ----------------------------------------------------------------------------
+// ---- The rendering side
+// ----------------------------------------------------------------------------
 
 uint8_t* video_picture_slot() {
     std::unique_lock<std::mutex> lock(queue_lock);

@@ -8,13 +8,13 @@
 #include <string>
 
 struct VideoFormat {
-    const char* path;   // the file to write
-    int32_t width;      // the pictures: width x height RGB pixels, bottom row first (as GL reads)
+    const char* path;  // the file to write
+    int32_t width;     // the pictures: width x height RGB pixels, bottom row first (as GL reads)
     int32_t height;
-    int32_t fps;        // pictures per second
-    int32_t crf;        // x264's constant rate factor: 0 lossless, 18 visually lossless, 51 worst
-    const int16_t* pcm; // the soundtrack from the first picture's moment on: interleaved 16-bit
-    int64_t pcm_frames; // stereo frames at 44100 Hz, which must outlive video_finish
+    int32_t fps;         // pictures per second
+    int32_t crf;         // x264's constant rate factor: 0 lossless, 18 visually lossless, 51 worst
+    const int16_t* pcm;  // the soundtrack from the first picture's moment on: interleaved 16-bit
+    int64_t pcm_frames;  // stereo frames at 44100 Hz, which must outlive video_finish
 };
 
 // Creates the file, opens the encoders and starts the worker. Null when ready, else why the file

@@ -28,8 +28,8 @@ struct Reader {
     int line;
     std::vector<bool> written;  // patterns already read
     bool have_order;
-    int pattern;     // the pattern being read, -1 before the first
-    int rows_read;   // rows of that pattern so far
+    int pattern;    // the pattern being read, -1 before the first
+    int rows_read;  // rows of that pattern so far
     int pattern_line;
 };
 
@@ -96,10 +96,12 @@ bool read_note(Reader& r, const Word& w, uint8_t* note) {
 bool read_instrument(Reader& r, const Word& w, uint8_t* instrument) {
     if (w.text == "..") return true;
     int value = w.text.size() == 2 ? hex_byte(w.text, 0) : -1;
-    if (value < 0) return fail(r, w.column, "bad hex instrument '" + w.text + "' (two hex digits or ..)");
+    if (value < 0)
+        return fail(r, w.column, "bad hex instrument '" + w.text + "' (two hex digits or ..)");
     if (value < 1 || size_t(value) > r.module->instruments.size())
-        return fail(r, w.column, "no instrument " + w.text + " (01 .. " +
-                                     std::to_string(r.module->instruments.size()) + ")");
+        return fail(r, w.column,
+                    "no instrument " + w.text + " (01 .. " +
+                        std::to_string(r.module->instruments.size()) + ")");
     *instrument = uint8_t(value);
     return true;
 }
@@ -107,19 +109,21 @@ bool read_instrument(Reader& r, const Word& w, uint8_t* instrument) {
 bool read_volume(Reader& r, const Word& w, uint8_t* volume) {
     if (w.text == "...") return true;
     int value = w.text.size() == 3 ? hex_byte(w.text, 1) : -1;
-    if (value < 0) return fail(r, w.column, "bad hex in volume '" + w.text + "' (a letter and two hex digits)");
+    if (value < 0)
+        return fail(r, w.column,
+                    "bad hex in volume '" + w.text + "' (a letter and two hex digits)");
     uint8_t base = 0;
     switch (w.text[0]) {
-        case 'v':
-            if (value > 0x40) return fail(r, w.column + 1, "volume above 40 in '" + w.text + "'");
-            *volume = uint8_t(VOLUME_SET + value);
-            return true;
-        case 'd': base = VOLUME_DOWN; break;
-        case 'u': base = VOLUME_UP; break;
-        case 'p': base = PANNING_SET; break;
-        case 'l': base = PANNING_LOWER; break;
-        case 'r': base = PANNING_RAISE; break;
-        default: return fail(r, w.column, "unknown volume command '" + w.text + "' (v, d, u, p, l, r)");
+    case 'v':
+        if (value > 0x40) return fail(r, w.column + 1, "volume above 40 in '" + w.text + "'");
+        *volume = uint8_t(VOLUME_SET + value);
+        return true;
+    case 'd': base = VOLUME_DOWN; break;
+    case 'u': base = VOLUME_UP; break;
+    case 'p': base = PANNING_SET; break;
+    case 'l': base = PANNING_LOWER; break;
+    case 'r': base = PANNING_RAISE; break;
+    default: return fail(r, w.column, "unknown volume command '" + w.text + "' (v, d, u, p, l, r)");
     }
     if (value > 0x0F) return fail(r, w.column + 1, "value above 0F in '" + w.text + "'");
     *volume = uint8_t(base | value);
@@ -129,13 +133,15 @@ bool read_volume(Reader& r, const Word& w, uint8_t* volume) {
 bool read_effect(Reader& r, const Word& w, uint8_t* effect, uint8_t* param) {
     if (w.text == "...") return true;
     int value = w.text.size() == 3 ? hex_byte(w.text, 1) : -1;
-    if (value < 0) return fail(r, w.column, "bad hex in effect '" + w.text + "' (an effect and two hex digits)");
+    if (value < 0)
+        return fail(r, w.column,
+                    "bad hex in effect '" + w.text + "' (an effect and two hex digits)");
     switch (w.text[0]) {
-        case '1': *effect = 1; break;
-        case '2': *effect = 2; break;
-        case '8': *effect = 8; break;
-        case 'P': *effect = 25; break;
-        default: return fail(r, w.column, "unsupported effect '" + w.text + "' (1xx, 2xx, 8xx, Pxy)");
+    case '1': *effect = 1; break;
+    case '2': *effect = 2; break;
+    case '8': *effect = 8; break;
+    case 'P': *effect = 25; break;
+    default: return fail(r, w.column, "unsupported effect '" + w.text + "' (1xx, 2xx, 8xx, Pxy)");
     }
     *param = uint8_t(value);
     return true;
@@ -144,11 +150,14 @@ bool read_effect(Reader& r, const Word& w, uint8_t* effect, uint8_t* param) {
 bool read_cell(Reader& r, const std::string& text, size_t from, size_t to, NoteCell* cell) {
     std::vector<Word> fields = split_words(text, from, to);
     if (fields.size() != 4)
-        return fail(r, int(from) + 1, "a cell needs note, instrument, volume and effect, found " +
-                                          std::to_string(fields.size()) + " fields");
+        return fail(r, int(from) + 1,
+                    "a cell needs note, instrument, volume and effect, found " +
+                        std::to_string(fields.size()) + " fields");
     *cell = NoteCell{};
-    return read_note(r, fields[0], &cell->note) && read_instrument(r, fields[1], &cell->instrument) &&
-           read_volume(r, fields[2], &cell->volume) && read_effect(r, fields[3], &cell->effect, &cell->param);
+    return read_note(r, fields[0], &cell->note) &&
+           read_instrument(r, fields[1], &cell->instrument) &&
+           read_volume(r, fields[2], &cell->volume) &&
+           read_effect(r, fields[3], &cell->effect, &cell->param);
 }
 
 bool read_row(Reader& r, const std::string& text) {
@@ -159,22 +168,27 @@ bool read_row(Reader& r, const std::string& text) {
     if (bar == std::string::npos || number.size() != 1 || decimal(number[0].text) < 0)
         return fail(r, 1, "a row starts with its number and '|'");
     if (decimal(number[0].text) != r.rows_read)
-        return fail(r, number[0].column, "row " + number[0].text + " where row " +
-                                             std::to_string(r.rows_read) + " was due");
+        return fail(
+            r, number[0].column,
+            "row " + number[0].text + " where row " + std::to_string(r.rows_read) + " was due");
     if (r.rows_read >= pattern.rows)
-        return fail(r, number[0].column, "pattern " + std::to_string(r.pattern) + " has only " +
-                                             std::to_string(pattern.rows) + " rows");
+        return fail(r, number[0].column,
+                    "pattern " + std::to_string(r.pattern) + " has only " +
+                        std::to_string(pattern.rows) + " rows");
     size_t channels = r.module->channel_count;
     for (size_t channel = 0; bar != std::string::npos; ++channel) {
         size_t next = text.find('|', bar + 1);
         size_t end = next == std::string::npos ? text.size() : next;
         if (channel >= channels)
-            return fail(r, int(bar) + 1, "too many channels: the module has " + std::to_string(channels));
-        if (!read_cell(r, text, bar + 1, end, &pattern.cells[size_t(r.rows_read) * channels + channel]))
+            return fail(r, int(bar) + 1,
+                        "too many channels: the module has " + std::to_string(channels));
+        if (!read_cell(r, text, bar + 1, end,
+                       &pattern.cells[size_t(r.rows_read) * channels + channel]))
             return false;
         if (next == std::string::npos && channel + 1 < channels)
-            return fail(r, int(text.size()) + 1, "only " + std::to_string(channel + 1) + " of " +
-                                                     std::to_string(channels) + " channels");
+            return fail(r, int(text.size()) + 1,
+                        "only " + std::to_string(channel + 1) + " of " + std::to_string(channels) +
+                            " channels");
         bar = next;
     }
     ++r.rows_read;
@@ -187,20 +201,24 @@ bool finish_pattern(Reader& r) {
     int rows = r.module->patterns[size_t(r.pattern)].rows;
     if (r.rows_read == rows) return true;
     r.line = r.pattern_line;
-    return fail(r, 1, "pattern " + std::to_string(r.pattern) + " has " + std::to_string(r.rows_read) +
-                          " rows; the frame gives it " + std::to_string(rows));
+    return fail(r, 1,
+                "pattern " + std::to_string(r.pattern) + " has " + std::to_string(r.rows_read) +
+                    " rows; the frame gives it " + std::to_string(rows));
 }
 
 bool read_order(Reader& r, const std::vector<Word>& words) {
     if (r.have_order) return fail(r, words[0].column, "a second 'order' line");
-    if (words.size() < 2) return fail(r, words[0].column, "'order' needs at least one pattern number");
-    if (words.size() - 1 > MAX_ORDERS) return fail(r, words[MAX_ORDERS + 1].column, "more than 256 orders");
+    if (words.size() < 2)
+        return fail(r, words[0].column, "'order' needs at least one pattern number");
+    if (words.size() - 1 > MAX_ORDERS)
+        return fail(r, words[MAX_ORDERS + 1].column, "more than 256 orders");
     r.module->orders.clear();
     for (size_t k = 1; k < words.size(); ++k) {
         int value = decimal(words[k].text);
         if (value < 0 || size_t(value) >= r.module->patterns.size())
-            return fail(r, words[k].column, "no pattern '" + words[k].text + "' (0 .. " +
-                                                std::to_string(r.module->patterns.size() - 1) + ")");
+            return fail(r, words[k].column,
+                        "no pattern '" + words[k].text + "' (0 .. " +
+                            std::to_string(r.module->patterns.size() - 1) + ")");
         r.module->orders.push_back(uint8_t(value));
     }
     r.have_order = true;
@@ -212,8 +230,10 @@ bool start_pattern(Reader& r, const std::vector<Word>& words) {
     int number = words.size() == 2 ? decimal(words[1].text) : -1;
     if (number < 0 || size_t(number) >= r.module->patterns.size())
         return fail(r, words.size() > 1 ? words[1].column : words[0].column,
-                    "'pattern' needs a pattern number, 0 .. " + std::to_string(r.module->patterns.size() - 1));
-    if (r.written[size_t(number)]) return fail(r, words[1].column, "pattern " + words[1].text + " is written twice");
+                    "'pattern' needs a pattern number, 0 .. " +
+                        std::to_string(r.module->patterns.size() - 1));
+    if (r.written[size_t(number)])
+        return fail(r, words[1].column, "pattern " + words[1].text + " is written twice");
     r.written[size_t(number)] = true;
     XmPattern& pattern = r.module->patterns[size_t(number)];
     pattern.cells.assign(size_t(pattern.rows) * r.module->channel_count, NoteCell{});
@@ -235,8 +255,10 @@ bool read_line(Reader& r, std::string text) {
     if (words.empty()) return true;
     if (words[0].text == "order") return read_order(r, words);
     if (words[0].text == "pattern") return start_pattern(r, words);
-    if (decimal(words[0].text) >= 0 || words[0].text.find('|') != std::string::npos) return read_row(r, text);
-    return fail(r, words[0].column, "unknown line '" + words[0].text + "' (order, pattern or a row)");
+    if (decimal(words[0].text) >= 0 || words[0].text.find('|') != std::string::npos)
+        return read_row(r, text);
+    return fail(r, words[0].column,
+                "unknown line '" + words[0].text + "' (order, pattern or a row)");
 }
 
 }  // namespace

@@ -6,8 +6,8 @@
 namespace {
 
 constexpr uint32_t SAMPLE_HEADER_SIZE = 40;
-constexpr uint32_t INSTRUMENT_HEADER_FULL = 263;   // every field plus 22 reserved bytes
-constexpr uint32_t INSTRUMENT_HEADER_BRIEF = 29;   // size, name, type, sample count
+constexpr uint32_t INSTRUMENT_HEADER_FULL = 263;  // every field plus 22 reserved bytes
+constexpr uint32_t INSTRUMENT_HEADER_BRIEF = 29;  // size, name, type, sample count
 constexpr uint8_t FILE_KEY_OFF = 97;
 
 void put8(std::vector<uint8_t>& out, uint32_t value) { out.push_back(uint8_t(value & 0xFF)); }
@@ -149,9 +149,13 @@ void write_instrument(std::vector<uint8_t>& out, const XmInstrument& ins) {
     for (const XmSample& s : ins.samples) write_sample_data(out, s);
 }
 
-uint32_t get16(const std::vector<uint8_t>& in, size_t at) { return in[at] | uint32_t(in[at + 1]) << 8; }
+uint32_t get16(const std::vector<uint8_t>& in, size_t at) {
+    return in[at] | uint32_t(in[at + 1]) << 8;
+}
 
-uint32_t get32(const std::vector<uint8_t>& in, size_t at) { return get16(in, at) | get16(in, at + 2) << 16; }
+uint32_t get32(const std::vector<uint8_t>& in, size_t at) {
+    return get16(in, at) | get16(in, at + 2) << 16;
+}
 
 // Whether count bytes from at lie inside the file (without overflowing).
 bool inside(const std::vector<uint8_t>& in, size_t at, size_t count) {
@@ -159,8 +163,8 @@ bool inside(const std::vector<uint8_t>& in, size_t at, size_t count) {
 }
 
 // Fills one sample's data (at, byte_count bytes) and stores it delta-coded in place.
-void store_sample(std::vector<uint8_t>& out, size_t at, uint32_t byte_count, uint8_t bits, int instrument,
-                  int sample, SampleLoadCallback fill) {
+void store_sample(std::vector<uint8_t>& out, size_t at, uint32_t byte_count, uint8_t bits,
+                  int instrument, int sample, SampleLoadCallback fill) {
     uint32_t frames = bits == 16 ? byte_count / 2 : byte_count;
     std::vector<int16_t> buffer(frames + 8, 0);  // room for the callback's bytes, zeroed
     fill(buffer.data(), int(byte_count), bits, instrument, sample);

@@ -48,8 +48,8 @@ struct XmInstrument {
 
 struct XmPattern {
     int32_t rows = 64;
-    std::vector<NoteCell> cells;  // rows x channel_count, row-major; key-off as 255
-    bool empty_packed = false;    // write packed size 0 and no cell data
+    std::vector<NoteCell> cells;              // rows x channel_count, row-major; key-off as 255
+    bool empty_packed = false;                // write packed size 0 and no cell data
     std::vector<uint8_t> extra_packed_bytes;  // appended after the cells, counted in the size
     std::optional<uint16_t> packed_size_override;
     std::optional<uint16_t> rows_override;  // header row count; the cells are packed as given
