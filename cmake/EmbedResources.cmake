@@ -35,5 +35,5 @@ function(quadrise_embed_resources target dir)
     DEPENDS ${files} ${built} ${listing} ${PROJECT_SOURCE_DIR}/cmake/GenerateResources.cmake
     COMMENT "Embedding resources from ${dir}")
   add_library(${target} STATIC ${out})
-  target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${target} PRIVATE resources)
 endfunction()
