@@ -1,6 +1,6 @@
 // Playback through the audio device: the ring, rendered ahead, loops on the device, and the
 // mixing thread re-renders every block the play cursor has left, so the ring always holds about
-// one ring length of sound ahead of what is heard. Three shared flags coordinate start and stop;
+// one ring length of sound ahead of what is heard. Two shared flags coordinate start and stop;
 // the device's own lock keeps it from reading a block while it is written.
 #include <atomic>
 #include <cstdio>
@@ -9,7 +9,6 @@
 #include "platform/platform.h"
 
 static std::atomic<bool> stop_request{false};
-static std::atomic<bool> render_busy{false};
 static std::atomic<bool> thread_finished{true};
 static ThreadHandle mixer_thread_handle = nullptr;
 
@@ -33,7 +32,6 @@ static int mixer_thread() {
     while (!stop_request) {
         int32_t play_block = play_cursor_follow(wave_out_position());
         while (write_block != play_block) {
-            render_busy = true;
             // The block is normally one the device has left. A thread stalled for longer than
             // the ring finds the device come round to it again, so the device waits while it is
             // written (a block renders in well under a millisecond).
@@ -41,7 +39,6 @@ static int mixer_thread() {
             render_next_block();
             wave_out_unlock();
             clock_block_set(clock_block + 1 < block_count ? clock_block + 1 : 0);
-            render_busy = false;
         }
         thread_sleep_ms(poll_ms);
     }
@@ -78,10 +75,8 @@ bool music_play(Song* song) {
 bool music_stop(Song* song) {
     if (!song) return false;
     stop_request = true;
-    while (render_busy) {
-        // A block renders in well under a millisecond: spin until it is done.
-    }
     if (mixer_thread_handle) {
+        // The thread finishes only between blocks, so once it has, no block is being written.
         while (!thread_finished) thread_sleep_ms(stop_poll_ms);
         // Joined, not just forgotten, so the thread's resources go back as well.
         thread_join(mixer_thread_handle);
