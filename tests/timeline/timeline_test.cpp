@@ -6,6 +6,7 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <utility>
@@ -146,6 +147,17 @@ TEST_F(Timeline, TheTitlesAppearAt5500AndFadeOutOneAfterTheOtherOverTheirPalette
             }).count;
         };
         EXPECT_TRUE(cubes(c.dark) == 0 && cubes(0) + cubes(3 - c.dark) > 1000) << c.ms;
+    }
+    // The opaque glyphs of each title, counted and by their summed columns: widths alone would
+    // pass a wrong or swapped letter.
+    for (const auto& [ms, pixels, columns] :
+         {std::array{7000l, 216l, 91653l}, {12000l, 235l, 97222l}}) {
+        const Picture picture = first(uint32_t(ms));
+        long count = 0, sum = 0;
+        for (size_t i = 0; i < picture.size(); i += 3)
+            if (picture[i] == 255 && picture[i + 1] == 255 && picture[i + 2] == 255)
+                ++count, sum += long(i / 3 % W);
+        EXPECT_EQ((std::array{count, sum}), (std::array{pixels, columns})) << ms;
     }
 }
 
