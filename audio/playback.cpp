@@ -58,29 +58,6 @@ static void reset_voices() {
     }
 }
 
-static void reset_song(Song* song) {
-    song->global_volume = song->initial_global_volume;
-    song->next_order = -1;
-    song->speed = song->default_tempo;
-    song->next_row = -1;
-    song->row = 0;
-    song->order_pos = 0;
-    song->tick_frames_left = 0;
-    song->tick = 0;
-    song->pattern_delay_ticks = 0;
-    song->time_ms = 0;
-    set_bpm(song, song->default_bpm);
-}
-
-static void reset_channels(const Song* song) {
-    int32_t count = song->channel_count;
-    if (count > MAX_CHANNELS) count = MAX_CHANNELS;
-    for (int32_t c = 0; c < count; ++c) {
-        std::memset(&channels[c], 0, sizeof channels[c]);
-        channels[c].voice = &voices[c];
-    }
-}
-
 static bool allocate_ring() {
     size_t frames = static_cast<size_t>(ring_frames);
     wave_buffer = static_cast<int16_t*>(std::calloc(frames, 4));
@@ -98,8 +75,7 @@ bool playback_prepare(Song* song) {
     playback_release();
     derive_ring_quantities();
     reset_voices();
-    reset_song(song);
-    reset_channels(song);
+    song_rewind(song);
     cursor_frame = 0;
     cursor_bytes = 0;
     playing_song = song;

@@ -6,6 +6,51 @@
 
 #include "player/player.h"
 
+// ---- Channels (song.cpp) ----------------------------------------------------------------------
+struct ChannelState {
+    uint8_t note;
+    uint8_t flags;
+    Voice* voice;
+    SampleHeader* sample;
+    int32_t period;
+    int32_t volume;
+    int32_t panning;
+    int32_t volume_delta;
+    int32_t period_delta;
+    int32_t venv_tick, venv_index, venv_value, venv_out, venv_slope;
+    uint8_t venv_done;
+    int32_t penv_tick, penv_index, penv_value, penv_out, penv_slope;
+    uint8_t penv_done;
+    int32_t fadeout_volume;
+    int32_t avib_pos;
+    int32_t avib_sweep;
+    uint8_t key_off;
+    uint8_t instrument;
+    uint8_t real_note;
+    int32_t target_period;
+    uint8_t last_effect;
+    int32_t offset_memory;
+    uint8_t porta_down_memory, porta_up_memory;
+    uint8_t xfine_down_memory, xfine_up_memory;
+    uint8_t volslide_memory;
+    uint8_t panslide_memory;
+    uint8_t retrig_volume_mode, retrig_interval;
+    int32_t porta_target;
+    uint8_t porta_speed;
+    int8_t vib_pos;
+    uint8_t vib_speed, vib_depth;
+    int8_t trem_pos;
+    uint8_t trem_speed, trem_depth;
+    uint8_t tremor_count, tremor_on, tremor_off;
+    int32_t loop_row;
+    int32_t loop_count;
+    uint8_t waveform;
+    uint8_t fine_volslide_memory;
+    uint8_t fine_porta_up_memory, fine_porta_down_memory;
+};
+
+extern ChannelState channels[MAX_CHANNELS];
+extern SampleHeader dummy_sample;
 extern Instrument dummy_instrument;
 
 // ---- Voice update (voice_update.cpp) ----------------------------------------------------------

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "player/engine.h"
 #include "player/stream.h"
 
 namespace {

@@ -24,13 +24,6 @@ struct SongTrail {
 
 static SongTrail trail;
 
-static bool pattern_loop_active(const Song* song) {
-    for (int c = 0; c < song->channel_count && c < MAX_CHANNELS; ++c) {
-        if (channels[c].loop_count != 0) return true;
-    }
-    return false;
-}
-
 // Every song starts at row 0 of order 0.
 static void trail_start() {
     std::memset(trail.seen, 0, sizeof trail.seen);
@@ -48,7 +41,7 @@ static bool trail_reached_end(const Song* song) {
         bool passed_last = trail.order == song->song_length - 1 && order < trail.order;
         ended = passed_last || trail.seen[order & 0xFF];
         trail.seen[order & 0xFF] = true;
-    } else if (row < trail.row && !pattern_loop_active(song)) {
+    } else if (row < trail.row && !song_pattern_loop_active(song)) {
         // Back to an earlier row of the same order without a pattern loop: a jump or a restart
         // into the order being played.
         ended = true;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "audio/audio.h"
+#include "player/engine.h"
 #include "tests/support/calloc_failure/calloc_failure.h"
 #include "tests/support/modules.h"
 
