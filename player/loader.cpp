@@ -9,25 +9,17 @@
 
 #include "player/engine.h"
 #include "player/stream.h"
+#include "player/xm_format.h"
 
 namespace {
 
-constexpr char XM_MAGIC[] = "Extended Module: ";
-constexpr int32_t XM_MAGIC_LENGTH = 17;
-constexpr int32_t HEADER_SIZE_OFFSET = 60;
-constexpr uint32_t HEADER_FIELDS = 20;  // header size .. default BPM, offsets 60..79
-constexpr int32_t MAX_ORDERS = 256;
+constexpr int32_t MAX_ORDERS = XM_ORDER_TABLE_LENGTH;
 constexpr int32_t MAX_PATTERNS = 256;
 constexpr int32_t MAX_ROWS = 256;
 constexpr int32_t MAX_INSTRUMENTS = 128;
 constexpr int32_t MAX_SAMPLES = 16;
-constexpr int32_t MAX_FILE_ENVELOPE_POINTS = 12;
 constexpr int32_t MISSING_PATTERN_ROWS = 64;
-constexpr int32_t INSTRUMENT_NAME_AND_TYPE = 23;
-constexpr int32_t INSTRUMENT_FIELDS = 212;  // sample header size .. fade-out, offsets 29..240
-constexpr int32_t SAMPLE_HEADER_SIZE = 40;
 constexpr int32_t GUARD_BYTES = 16;  // 8 zeroed frames after the sample
-constexpr uint8_t FILE_KEY_OFF = 97;
 constexpr uint8_t MAX_INSTRUMENT_NUMBER = 128;
 constexpr uint8_t MAX_EFFECT = 35;
 constexpr uint8_t MAX_SAMPLE_VOLUME = 64;
@@ -118,12 +110,12 @@ static int16_t header_speed(uint16_t value, uint16_t zero_default) {
 // Reads the header from offset 60 and leaves the stream at the first pattern; the file's pattern
 // count goes to file_patterns and the instrument count to instruments.
 static bool read_header(Song* song, int32_t* file_patterns, int32_t* instruments) {
-    uint8_t h[HEADER_FIELDS];
-    if (!seek_to(HEADER_SIZE_OFFSET) || !read_bytes(h, HEADER_FIELDS)) return false;
+    uint8_t h[XM_HEADER_FIELDS];
+    if (!seek_to(XM_HEADER_SIZE_OFFSET) || !read_bytes(h, XM_HEADER_FIELDS)) return false;
     uint32_t header_size = le32(h);
-    if (header_size < HEADER_FIELDS) return fail("header size %u too small", header_size);
+    if (header_size < XM_HEADER_FIELDS) return fail("header size %u too small", header_size);
     // The header size bounds the order table: entries it leaves out stay 0, as trackers read them.
-    uint32_t orders = std::min<uint32_t>(header_size - HEADER_FIELDS, MAX_ORDERS);
+    uint32_t orders = std::min<uint32_t>(header_size - XM_HEADER_FIELDS, MAX_ORDERS);
     if (!read_bytes(song->order_table, int32_t(orders))) return false;
     uint16_t restart = le16(h + 6), tempo = le16(h + 16), bpm = le16(h + 18);
     if (!check_counts(le16(h + 8), le16(h + 4), le16(h + 10), le16(h + 12))) return false;
@@ -136,15 +128,15 @@ static bool read_header(Song* song, int32_t* file_patterns, int32_t* instruments
     song->default_bpm = header_speed(bpm, DEFAULT_BPM);
     *file_patterns = le16(h + 10);
     *instruments = le16(h + 12);
-    return seek_to(HEADER_SIZE_OFFSET + int64_t(header_size));
+    return seek_to(XM_HEADER_SIZE_OFFSET + int64_t(header_size));
 }
 
 // ---- Patterns ---------------------------------------------------------------------------------
 
 static void store_cell(NoteCell* cell, const uint8_t* fields) {
-    cell->note = fields[0] == FILE_KEY_OFF ? NOTE_KEY_OFF : fields[0];
+    cell->note = fields[0] == XM_KEY_OFF ? NOTE_KEY_OFF : fields[0];
     // Notes past key-off name no key: trackers play them as no note.
-    if (fields[0] > FILE_KEY_OFF) cell->note = 0;
+    if (fields[0] > XM_KEY_OFF) cell->note = 0;
     cell->instrument = fields[1] > MAX_INSTRUMENT_NUMBER ? 0 : fields[1];
     cell->volume = fields[2];
     cell->effect = fields[3];
@@ -163,7 +155,7 @@ static bool unpack_cells(NoteCell* cells, int32_t cell_count, int32_t size, int3
         uint8_t b = packed_cells[at++];
         uint8_t present = b;
         // Bit 7 clear: b is the note itself and the other four fields follow.
-        if (!(b & 0x80)) {
+        if (!(b & XM_PACKED_CELL)) {
             fields[0] = b;
             present = 0x1E;
         }
@@ -178,9 +170,9 @@ static bool unpack_cells(NoteCell* cells, int32_t cell_count, int32_t size, int3
 }
 
 static bool read_pattern(Song* song, int32_t index) {
-    uint8_t h[9];
-    if (!read_bytes(h, 9)) return false;
-    int32_t rows = le16(h + 5), packed_size = le16(h + 7);
+    uint8_t h[XM_PATTERN_HEADER_SIZE];
+    if (!read_bytes(h, XM_PATTERN_HEADER_SIZE)) return false;
+    int32_t rows = le16(h + XM_PATTERN_ROWS_AT), packed_size = le16(h + XM_PATTERN_PACKED_SIZE_AT);
     if (rows == 0 || rows > MAX_ROWS)
         return fail("pattern %d: %d rows (1 to %d allowed)", index, rows, MAX_ROWS);
     Pattern& pattern = song->patterns[index];
@@ -218,7 +210,7 @@ static bool read_patterns(Song* song, int32_t file_patterns) {
 
 static EnvelopeBytes checked_envelope(EnvelopeBytes e) {
     // The file holds 12 points; a larger count is clipped to them.
-    if (e.count > MAX_FILE_ENVELOPE_POINTS) e.count = MAX_FILE_ENVELOPE_POINTS;
+    if (e.count > XM_ENVELOPE_POINTS) e.count = XM_ENVELOPE_POINTS;
     if (e.count < 2) e.type = 0;
     // A sustain or loop point beyond the points in use switches that feature off.
     if (e.sustain >= e.count) {
@@ -233,7 +225,7 @@ static EnvelopeBytes checked_envelope(EnvelopeBytes e) {
 }
 
 static void read_envelope_points(EnvelopePoint* points, const uint8_t* b) {
-    for (int32_t k = 0; k < MAX_FILE_ENVELOPE_POINTS; ++k) {
+    for (int32_t k = 0; k < XM_ENVELOPE_POINTS; ++k) {
         points[k].x = le16(b + 4 * k);
         points[k].y = le16(b + 4 * k + 2);
     }
@@ -241,8 +233,8 @@ static void read_envelope_points(EnvelopePoint* points, const uint8_t* b) {
 
 // Offsets 29..240 of the instrument header: keymap, envelopes, autovibrato, fade-out.
 static bool read_instrument_fields(Instrument* ins) {
-    uint8_t b[INSTRUMENT_FIELDS];
-    if (!read_bytes(b, INSTRUMENT_FIELDS)) return false;
+    uint8_t b[XM_INSTRUMENT_FIELDS];
+    if (!read_bytes(b, XM_INSTRUMENT_FIELDS)) return false;
     std::memcpy(ins->keymap, b + 4, 96);
     read_envelope_points(ins->vol_env, b + 100);
     read_envelope_points(ins->pan_env, b + 148);
@@ -273,8 +265,9 @@ static bool read_instrument_fields(Instrument* ins) {
 static void set_loop(SampleHeader* s, uint32_t length, uint32_t loop_start, uint32_t loop_length,
                      uint8_t type) {
     s->loop_type = LOOP_NONE;
-    if (type & 1) s->loop_type = LOOP_FORWARD;
-    if (type & 2) s->loop_type = LOOP_PINGPONG;  // so both bits give ping-pong
+    if (type & XM_SAMPLE_LOOP_FORWARD) s->loop_type = LOOP_FORWARD;
+    if (type & XM_SAMPLE_LOOP_PINGPONG)
+        s->loop_type = LOOP_PINGPONG;  // so both bits give ping-pong
     if (s->loop_type == LOOP_NONE) {
         loop_start = 0;
         loop_length = length;
@@ -295,18 +288,18 @@ static void set_loop(SampleHeader* s, uint32_t length, uint32_t loop_start, uint
 }
 
 static bool read_sample_header(Instrument* ins, int32_t j) {
-    uint8_t h[SAMPLE_HEADER_SIZE];
-    if (!read_bytes(h, SAMPLE_HEADER_SIZE)) return false;
+    uint8_t h[XM_SAMPLE_HEADER_SIZE];
+    if (!read_bytes(h, XM_SAMPLE_HEADER_SIZE)) return false;
     SampleHeader* s = static_cast<SampleHeader*>(std::calloc(1, sizeof(SampleHeader)));
     if (!s) return fail("out of memory");
     ins->samples[j] = s;
     sample_bytes[j] = le32(h);
-    s->bits = (h[14] & 0x10) ? 16 : 8;
+    s->bits = (h[XM_SAMPLE_TYPE_AT] & XM_SAMPLE_16_BIT) ? 16 : 8;
     s->volume = h[12] > MAX_SAMPLE_VOLUME ? MAX_SAMPLE_VOLUME : h[12];  // trackers cap it at 64
     s->finetune = int8_t(h[13]);
     s->panning = h[15];
     s->relative_note = int8_t(h[16]);
-    set_loop(s, sample_bytes[j], le32(h + 4), le32(h + 8), h[14]);
+    set_loop(s, sample_bytes[j], le32(h + 4), le32(h + 8), h[XM_SAMPLE_TYPE_AT]);
     return true;
 }
 
@@ -372,8 +365,7 @@ static bool read_instrument(Song* song, int32_t i) {
     int32_t start = stream_tell(input);
     uint32_t header_size = 0;
     uint16_t count = 0;
-    if (!read_u32(&header_size) || !skip(INSTRUMENT_NAME_AND_TYPE) || !read_u16(&count))
-        return false;
+    if (!read_u32(&header_size) || !skip(XM_SAMPLE_COUNT_AT - 4) || !read_u16(&count)) return false;
     if (count > MAX_SAMPLES)
         return fail("instrument %d: too many samples (%d, at most %d)", i + 1, count, MAX_SAMPLES);
     ins->sample_count = count;

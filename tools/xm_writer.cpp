@@ -5,11 +5,6 @@
 
 namespace {
 
-constexpr uint32_t SAMPLE_HEADER_SIZE = 40;
-constexpr uint32_t INSTRUMENT_HEADER_FULL = 263;  // every field plus 22 reserved bytes
-constexpr uint32_t INSTRUMENT_HEADER_BRIEF = 29;  // size, name, type, sample count
-constexpr uint8_t FILE_KEY_OFF = 97;
-
 void put8(std::vector<uint8_t>& out, uint32_t value) { out.push_back(uint8_t(value & 0xFF)); }
 
 void put16(std::vector<uint8_t>& out, uint32_t value) {
@@ -31,9 +26,9 @@ void put_zeros(std::vector<uint8_t>& out, size_t count) { out.insert(out.end(), 
 
 void write_header(std::vector<uint8_t>& out, const XmModule& m) {
     for (char c : m.magic) put8(out, uint8_t(c));
-    put_text(out, m.name, 20);
+    put_text(out, m.name, XM_NAME_LENGTH);
     put8(out, 0x1A);
-    put_text(out, m.tracker, 20);
+    put_text(out, m.tracker, XM_NAME_LENGTH);
     put16(out, m.version);
     put32(out, m.header_size);
     size_t fields_start = out.size();
@@ -45,7 +40,8 @@ void write_header(std::vector<uint8_t>& out, const XmModule& m) {
     put16(out, m.flags);
     put16(out, m.tempo);
     put16(out, m.bpm);
-    for (size_t i = 0; i < 256; ++i) put8(out, i < m.orders.size() ? m.orders[i] : 0);
+    for (size_t i = 0; i < XM_ORDER_TABLE_LENGTH; ++i)
+        put8(out, i < m.orders.size() ? m.orders[i] : 0);
     // The header size counts from its own field (4 bytes before fields_start).
     size_t written = out.size() - fields_start + 4;
     if (m.header_size > written) put_zeros(out, m.header_size - written);
@@ -54,15 +50,15 @@ void write_header(std::vector<uint8_t>& out, const XmModule& m) {
 // One cell: the plain five-byte form when every field is present, else a flag byte and the
 // present fields.
 void pack_cell(std::vector<uint8_t>& out, const NoteCell& cell) {
-    uint8_t note = cell.note == NOTE_KEY_OFF ? FILE_KEY_OFF : cell.note;
+    uint8_t note = cell.note == NOTE_KEY_OFF ? XM_KEY_OFF : cell.note;
     uint8_t fields[5] = {note, cell.instrument, cell.volume, cell.effect, cell.param};
-    bool all = note < 0x80;
+    bool all = note < XM_PACKED_CELL;
     for (uint8_t f : fields) all = all && f != 0;
     if (all) {
         for (uint8_t f : fields) put8(out, f);
         return;
     }
-    uint8_t flag = 0x80;
+    uint8_t flag = XM_PACKED_CELL;
     for (int bit = 0; bit < 5; ++bit)
         if (fields[bit] != 0) flag |= uint8_t(1u << bit);
     put8(out, flag);
@@ -76,7 +72,7 @@ void write_pattern(std::vector<uint8_t>& out, const XmPattern& p) {
         for (const NoteCell& cell : p.cells) pack_cell(packed, cell);
         packed.insert(packed.end(), p.extra_packed_bytes.begin(), p.extra_packed_bytes.end());
     }
-    put32(out, 9);
+    put32(out, XM_PATTERN_HEADER_SIZE);
     put8(out, 0);
     put16(out, p.rows_override.value_or(uint16_t(p.rows)));
     put16(out, p.packed_size_override.value_or(uint16_t(packed.size())));
@@ -84,14 +80,15 @@ void write_pattern(std::vector<uint8_t>& out, const XmPattern& p) {
 }
 
 void write_envelope_points(std::vector<uint8_t>& out, const XmEnvelope& e) {
-    for (size_t i = 0; i < 12; ++i) {
+    for (size_t i = 0; i < XM_ENVELOPE_POINTS; ++i) {
         put16(out, i < e.points.size() ? e.points[i].x : 0);
         put16(out, i < e.points.size() ? e.points[i].y : 0);
     }
 }
 
 uint8_t point_count(const XmEnvelope& e) {
-    return e.point_count_override.value_or(uint8_t(std::min<size_t>(e.points.size(), 12)));
+    return e.point_count_override.value_or(
+        uint8_t(std::min<size_t>(e.points.size(), XM_ENVELOPE_POINTS)));
 }
 
 void write_sample_header(std::vector<uint8_t>& out, const XmSample& s) {
@@ -101,11 +98,12 @@ void write_sample_header(std::vector<uint8_t>& out, const XmSample& s) {
     put32(out, s.loop_length_bytes_override.value_or(s.loop_length * scale));
     put8(out, s.volume);
     put8(out, uint8_t(s.finetune));
-    put8(out, (s.loop_bits & 3u) | (s.bits == 16 ? 0x10u : 0u));
+    put8(out, (s.loop_bits & (XM_SAMPLE_LOOP_FORWARD | XM_SAMPLE_LOOP_PINGPONG)) |
+                  (s.bits == 16 ? XM_SAMPLE_16_BIT : 0));
     put8(out, s.panning);
     put8(out, uint8_t(s.relative_note));
     put8(out, 0);
-    put_text(out, s.name, 22);
+    put_text(out, s.name, XM_SAMPLE_NAME_LENGTH);
 }
 
 // Delta coding: each value is stored as its difference from the previous one.
@@ -125,13 +123,13 @@ void write_sample_data(std::vector<uint8_t>& out, const XmSample& s) {
 void write_instrument(std::vector<uint8_t>& out, const XmInstrument& ins) {
     size_t start = out.size();
     bool full = !ins.samples.empty();
-    uint32_t size = full ? INSTRUMENT_HEADER_FULL : INSTRUMENT_HEADER_BRIEF;
+    uint32_t size = full ? XM_INSTRUMENT_HEADER_FULL : XM_INSTRUMENT_HEADER_BRIEF;
     put32(out, ins.header_size_override.value_or(size));
-    put_text(out, ins.name, 22);
+    put_text(out, ins.name, XM_INSTRUMENT_NAME_LENGTH);
     put8(out, 0);
     put16(out, ins.sample_count_override.value_or(uint16_t(ins.samples.size())));
     if (full) {
-        put32(out, SAMPLE_HEADER_SIZE);
+        put32(out, XM_SAMPLE_HEADER_SIZE);
         for (uint8_t k : ins.keymap) put8(out, k);
         write_envelope_points(out, ins.volume_envelope);
         write_envelope_points(out, ins.panning_envelope);
@@ -228,23 +226,23 @@ std::vector<uint8_t> xm_write(const XmModule& module) {
 
 bool xm_store_samples(std::vector<uint8_t>& bytes, SampleLoadCallback fill) {
     std::vector<uint8_t> out = bytes;
-    if (!inside(out, 60, 20)) return false;
-    size_t at = 60 + size_t(get32(out, 60));
-    uint32_t patterns = get16(out, 70);
-    uint32_t instruments = get16(out, 72);
+    if (!inside(out, XM_HEADER_SIZE_OFFSET, XM_HEADER_FIELDS)) return false;
+    size_t at = XM_HEADER_SIZE_OFFSET + size_t(get32(out, XM_HEADER_SIZE_OFFSET));
+    uint32_t patterns = get16(out, XM_PATTERN_COUNT_AT);
+    uint32_t instruments = get16(out, XM_INSTRUMENT_COUNT_AT);
     for (uint32_t p = 0; p < patterns; ++p) {
-        if (!inside(out, at, 9)) return false;
-        at += size_t(get32(out, at)) + get16(out, at + 7);
+        if (!inside(out, at, XM_PATTERN_HEADER_SIZE)) return false;
+        at += size_t(get32(out, at)) + get16(out, at + XM_PATTERN_PACKED_SIZE_AT);
     }
     for (uint32_t i = 0; i < instruments; ++i) {
-        if (!inside(out, at, 29)) return false;
+        if (!inside(out, at, XM_INSTRUMENT_HEADER_BRIEF)) return false;
         size_t headers = at + get32(out, at);
-        uint32_t samples = get16(out, at + 27);
-        if (!inside(out, headers, size_t(samples) * SAMPLE_HEADER_SIZE)) return false;
-        at = headers + size_t(samples) * SAMPLE_HEADER_SIZE;
+        uint32_t samples = get16(out, at + XM_SAMPLE_COUNT_AT);
+        if (!inside(out, headers, size_t(samples) * XM_SAMPLE_HEADER_SIZE)) return false;
+        at = headers + size_t(samples) * XM_SAMPLE_HEADER_SIZE;
         for (uint32_t j = 0; j < samples; ++j) {
-            size_t header = headers + j * SAMPLE_HEADER_SIZE;
-            uint8_t bits = (out[header + 14] & 0x10) ? 16 : 8;
+            size_t header = headers + j * XM_SAMPLE_HEADER_SIZE;
+            uint8_t bits = (out[header + XM_SAMPLE_TYPE_AT] & XM_SAMPLE_16_BIT) ? 16 : 8;
             uint32_t count = get32(out, header);
             if (bits == 16) count &= ~1u;  // whole frames, as the loader reads them
             if (!inside(out, at, count)) return false;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "player/player.h"
+#include "player/xm_format.h"
 
 struct XmSample {
     std::string name;
@@ -67,11 +68,11 @@ struct XmModule {
     std::vector<uint8_t> orders = {0};
     std::vector<XmPattern> patterns;
     std::vector<XmInstrument> instruments;
-    uint32_t header_size = 276;
+    uint32_t header_size = XM_HEADER_FIELDS + XM_ORDER_TABLE_LENGTH;
     std::optional<uint16_t> song_length_override;       // default: orders.size()
     std::optional<uint16_t> pattern_count_override;     // header count, only listed patterns follow
     std::optional<uint16_t> instrument_count_override;  // likewise for instruments
-    std::string magic = "Extended Module: ";
+    std::string magic = XM_MAGIC;
 };
 
 // An empty pattern of the given rows for the module's channel count.
