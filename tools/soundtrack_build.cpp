@@ -28,9 +28,8 @@ int main(int argc, char** argv) {
                      error.message.c_str());
         return 1;
     }
-    std::string reason;
-    if (!output_write(argv[2], xm_write(module), &reason)) {
-        std::fprintf(stderr, "soundtrack-build: cannot write %s: %s\n", argv[2], reason.c_str());
+    if (!output_write(argv[2], xm_write(module))) {
+        std::fprintf(stderr, "soundtrack-build: cannot write %s: %s\n", argv[2], output_error());
         return 1;
     }
     return 0;
