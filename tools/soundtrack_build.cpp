@@ -22,10 +22,8 @@ int main(int argc, char** argv) {
     std::ostringstream text;
     text << in.rdbuf();
     XmModule module = soundtrack_frame();
-    XmTextError error;
-    if (!xm_text_read(text.str(), &module, &error)) {
-        std::fprintf(stderr, "%s:%d:%d: error: %s\n", argv[1], error.line, error.column,
-                     error.message.c_str());
+    if (!xm_text_read(text.str(), &module)) {
+        std::fprintf(stderr, "%s:%s\n", argv[1], xm_text_error());
         return 1;
     }
     if (!output_write(argv[2], xm_write(module))) {
