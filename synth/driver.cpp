@@ -15,6 +15,15 @@ using ModuleFn = void (*)();
 
 constexpr double EQ_HZ_TO_RADIANS = 0.0001424758573056594;  // 2 pi / 44100
 
+// Why the last validation or render failed; every reason is a string literal, so the pointer is
+// all that is kept.
+static const char* last_error = "";
+
+bool synth_fail(const char* reason) {
+    last_error = reason;
+    return false;
+}
+
 // The positions of the delay lines written since they were last cleared: delay-line modules
 // write at delay_pos only, so clearing the positions a step passed over restores all-zero lines.
 static int32_t dirty_start = 0;
@@ -191,37 +200,33 @@ static void release_render_memory() {
     }
 }
 
-static bool run_steps(const SynthProgram& program, const char** reason) {
+static bool run_steps(const SynthProgram& program) {
     DecodeCursors cursors{0, 0, 0};
     for (int step = 0; step < program.step_count; step++) {
-        if (!decode_step(program, step, cursors, reason)) return false;
-        if (!render_step(program.opcodes[step], program.slots[step])) {
-            *reason = "out of memory for a slot";
-            return false;
-        }
+        if (!decode_step(program, step, cursors)) return false;
+        if (!render_step(program.opcodes[step], program.slots[step]))
+            return synth_fail("out of memory for a slot");
     }
     return true;
 }
 
 }  // namespace synth
 
-bool synth_render_program(const SynthProgram& program, const char** reason) {
-    const char* unused = nullptr;
-    const char** why = reason != nullptr ? reason : &unused;
-    if (synth::slot_length == nullptr || synth::slot_data == nullptr) {
-        *why = "sample slots not created";
-        return false;
-    }
-    if (!synth_validate_program(program, why)) return false;
+bool synth_render_program(const SynthProgram& program) {
+    if (synth::slot_length == nullptr || synth::slot_data == nullptr)
+        return synth::synth_fail("sample slots not created");
+    if (!synth_validate_program(program)) return false;
     synth::convert_eq_bands();
     // Delay reads interpolate at delay_pos - d, whose rounding depends on delay_pos: starting every
     // render at 0 keeps repeated renders of a program identical to the first.
     synth::delay_pos = 0;
     bool ok = synth::allocate_delay_lines();
-    if (!ok) *why = "out of memory for the delay lines";
-    if (ok) ok = synth::run_steps(program, why);
+    if (!ok) synth::synth_fail("out of memory for the delay lines");
+    if (ok) ok = synth::run_steps(program);
     synth::release_render_memory();
     return ok;
 }
 
-bool synth_render_all() { return synth_render_program(shipped_program, nullptr); }
+bool synth_render_all() { return synth_render_program(shipped_program); }
+
+const char* synth_error() { return synth::last_error; }

@@ -64,9 +64,12 @@ struct DecodeCursors {
 };
 
 // Decodes step `step` into fparam, bparam, the curves, iparam and pattern_bytes, advancing the
-// cursors. False, with a reason, when a pool is too short for what the step takes.
-bool decode_step(const SynthProgram& program, int step, DecodeCursors& cursors,
-                 const char** reason);
+// cursors. False, with the reason for synth_error(), when a pool is too short for what the step
+// takes.
+bool decode_step(const SynthProgram& program, int step, DecodeCursors& cursors);
+
+// Records reason (a string literal) for synth_error() and returns false.
+bool synth_fail(const char* reason);
 
 // The samples a step renders before truncation, for opcodes whose length comes from their own
 // parameters (the pattern sequencer's after its set-up); false for those whose length is a slot's.

@@ -66,35 +66,27 @@ static bool take_curves(const SynthProgram& p, int opcode, DecodeCursors& c) {
     }
 }
 
-bool decode_step(const SynthProgram& program, int step, DecodeCursors& cursors,
-                 const char** reason) {
+bool decode_step(const SynthProgram& program, int step, DecodeCursors& cursors) {
     int opcode = program.opcodes[step];
     int kind = opcode & 0x3F;
     // The count tables cover kinds 0..31; the six-bit kinds above them take no parameters.
     int float_count = kind < PARAM_KIND_COUNT ? float_param_counts[kind] : 0;
     int byte_count = kind < PARAM_KIND_COUNT ? byte_param_counts[kind] : 0;
-    if (!take_floats(program, cursors, float_count, fparam)) {
-        *reason = "float pool too short for a step's parameters";
-        return false;
-    }
-    if (!take_bytes(program, cursors, byte_count)) {
-        *reason = "byte pool too short for a step's parameters";
-        return false;
-    }
-    if (!take_curves(program, opcode, cursors)) {
-        *reason = "float pool too short for a step's curve points";
-        return false;
-    }
+    if (!take_floats(program, cursors, float_count, fparam))
+        return synth_fail("float pool too short for a step's parameters");
+    if (!take_bytes(program, cursors, byte_count))
+        return synth_fail("byte pool too short for a step's parameters");
+    if (!take_curves(program, opcode, cursors))
+        return synth_fail("float pool too short for a step's curve points");
     bool extra_ok = true;
     if (opcode == OP_PATTERN_SEQUENCER) {
         extra_ok = take_pattern(program, cursors) && take_ints(program, cursors, 1);
     }
     if (opcode == OP_SLOT_CROP) extra_ok = take_ints(program, cursors, 2);
     if (!extra_ok) {
-        *reason = opcode == OP_PATTERN_SEQUENCER
-                      ? "byte or int pool too short for the pattern sequencer"
-                      : "int pool too short for the crop range";
-        return false;
+        return synth_fail(opcode == OP_PATTERN_SEQUENCER
+                              ? "byte or int pool too short for the pattern sequencer"
+                              : "int pool too short for the crop range");
     }
     return true;
 }

@@ -88,16 +88,14 @@ static const char* check_tables(const SynthProgram& p) {
 
 }  // namespace synth
 
-bool synth_validate_program(const SynthProgram& program, const char** reason) {
-    const char* unused = nullptr;
-    const char** why = reason != nullptr ? reason : &unused;
-    *why = synth::check_tables(program);
-    if (*why != nullptr) return false;
+bool synth_validate_program(const SynthProgram& program) {
+    const char* problem = synth::check_tables(program);
+    if (problem != nullptr) return synth::synth_fail(problem);
     synth::DecodeCursors cursors{0, 0, 0};
     for (int step = 0; step < program.step_count; step++) {
-        if (!synth::decode_step(program, step, cursors, why)) return false;
-        *why = synth::check_step(program.opcodes[step], program.slots[step]);
-        if (*why != nullptr) return false;
+        if (!synth::decode_step(program, step, cursors)) return false;
+        problem = synth::check_step(program.opcodes[step], program.slots[step]);
+        if (problem != nullptr) return synth::synth_fail(problem);
     }
     return true;
 }

@@ -33,13 +33,17 @@ void synth_slots_free();
 int32_t synth_slot_length(int slot);
 const double* synth_slot_samples(int slot);
 
-// Checks a program before it runs; on refusal *reason (if given) names what is wrong.
-bool synth_validate_program(const SynthProgram& program, const char** reason);
-// Validates and renders a program into the slots (which synth_slots_create made). False, with a
-// reason, for an invalid program or when memory runs out; the slots then keep what was rendered.
-bool synth_render_program(const SynthProgram& program, const char** reason);
+// Checks a program before it runs; on refusal synth_error() names what is wrong.
+bool synth_validate_program(const SynthProgram& program);
+// Validates and renders a program into the slots (which synth_slots_create made). False for an
+// invalid program or when memory runs out (synth_error() says which); the slots then keep what
+// was rendered.
+bool synth_render_program(const SynthProgram& program);
 // Renders the shipped program (which always validates). False only when memory runs out.
 bool synth_render_all();
+// Why the most recent failed validation or render failed, as one line ("sample slots not created",
+// ...); empty before any failure. Like the renders themselves, for one thread at a time.
+const char* synth_error();
 
 // The module loader's sample callback: fills dest with up to byte_length / 2 samples of slot
 // instrument + 1, clipped to [-1, 1] and scaled to +-32765. Instruments beyond 0..5 write nothing.

@@ -92,9 +92,7 @@ bool fuzz_load_xm_input(const uint8_t* data, size_t size) {
 
 bool fuzz_xm_text_input(const uint8_t* data, size_t size) {
     XmModule module = text_frame();
-    XmTextError error;
-    if (!xm_text_read(std::string(reinterpret_cast<const char*>(data), size), &module, &error))
-        return true;
+    if (!xm_text_read(std::string(reinterpret_cast<const char*>(data), size), &module)) return true;
     const std::vector<uint8_t> bytes = xm_write(module);
     Song* song = load_from_memory(bytes.data(), bytes.size());
     const bool loaded = song != nullptr;

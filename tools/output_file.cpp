@@ -6,6 +6,10 @@
 #include <cstdio>
 #include <cstring>
 
+static std::string error_text;
+
+const char* output_error() { return error_text.c_str(); }
+
 OutputFile output_begin(const char* path) {
     OutputFile output;
     output.path = path;
@@ -13,20 +17,20 @@ OutputFile output_begin(const char* path) {
     return output;
 }
 
-bool output_commit(const OutputFile& output, std::string* error) {
+bool output_commit(const OutputFile& output) {
     if (std::rename(output.temp.c_str(), output.path.c_str()) == 0) return true;
-    *error = std::strerror(errno);
+    error_text = std::strerror(errno);
     output_discard(output);
     return false;
 }
 
 void output_discard(const OutputFile& output) { std::remove(output.temp.c_str()); }
 
-bool output_write(const char* path, const std::vector<uint8_t>& bytes, std::string* error) {
+bool output_write(const char* path, const std::vector<uint8_t>& bytes) {
     OutputFile output = output_begin(path);
     std::FILE* file = std::fopen(output.temp.c_str(), "wb");
     if (!file) {
-        *error = std::strerror(errno);
+        error_text = std::strerror(errno);
         return false;
     }
     bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
@@ -36,9 +40,9 @@ bool output_write(const char* path, const std::vector<uint8_t>& bytes, std::stri
         write_errno = errno;
     }
     if (!written) {
-        *error = std::strerror(write_errno);
+        error_text = std::strerror(write_errno);
         output_discard(output);
         return false;
     }
-    return output_commit(output, error);
+    return output_commit(output);
 }

@@ -14,10 +14,12 @@ struct OutputFile {
 
 // Names the temporary file for path (in the same folder, so the rename stays on one file system).
 OutputFile output_begin(const char* path);
-// Renames the finished temporary file over the target. False (with the reason in *error, and the
-// temporary file removed) when that fails.
-bool output_commit(const OutputFile& output, std::string* error);
+// Renames the finished temporary file over the target. False (with the temporary file removed)
+// when that fails; output_error() then says why.
+bool output_commit(const OutputFile& output);
 // Removes the temporary file of an abandoned write.
 void output_discard(const OutputFile& output);
-// Writes bytes as the whole new content of path. False with the reason in *error.
-bool output_write(const char* path, const std::vector<uint8_t>& bytes, std::string* error);
+// Writes bytes as the whole new content of path. False when that fails; output_error() says why.
+bool output_write(const char* path, const std::vector<uint8_t>& bytes);
+// Why the last output_commit or output_write failed, as one line (the system's error text).
+const char* output_error();

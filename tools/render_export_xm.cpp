@@ -33,10 +33,9 @@ int render_export_xm_command(int argc, char** argv) {
                      options.bare ? "no embedded module" : "the instruments could not be stored");
         return 1;
     }
-    std::string error;
-    if (!output_write(options.file, bytes, &error)) {
+    if (!output_write(options.file, bytes)) {
         std::fprintf(stderr, "quadrise-render export-xm: cannot write %s: %s\n", options.file,
-                     error.c_str());
+                     output_error());
         return 1;
     }
     std::printf("%s: %zu bytes\n", options.file, bytes.size());

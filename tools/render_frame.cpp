@@ -15,14 +15,15 @@ static const char HELP[] =
     "Writes the 1024x768 picture the demo shows when its music clock reads MS\n"
     "milliseconds, as PNG. Needs an X display (Xvfb will do); plays no sound.\n";
 
-// The picture goes to a temporary file that replaces OUT.png only once it is whole.
-static bool write_picture(const char* path, const uint8_t* rgb, std::string* error) {
+// The picture goes to a temporary file that replaces OUT.png only once it is whole. False, with
+// the reason said on stderr, when it cannot be written.
+static bool write_picture(const char* path, const uint8_t* rgb) {
     OutputFile output = output_begin(path);
-    if (!png_write_rgb(output.temp.c_str(), rgb, FRAME_WIDTH, FRAME_HEIGHT)) {
-        *error = png_error_text();
-        return false;
-    }
-    return output_commit(output, error);
+    bool drawn = png_write_rgb(output.temp.c_str(), rgb, FRAME_WIDTH, FRAME_HEIGHT);
+    if (drawn && output_commit(output)) return true;
+    std::fprintf(stderr, "quadrise-render frame: cannot write %s: %s\n", path,
+                 drawn ? output_error() : png_error_text());
+    return false;
 }
 
 int render_frame_command(int argc, char** argv) {
@@ -54,12 +55,7 @@ int render_frame_command(int argc, char** argv) {
             ms);
         return 1;
     }
-    std::string error;
-    if (!write_picture(options.output, rgb.data(), &error)) {
-        std::fprintf(stderr, "quadrise-render frame: cannot write %s: %s\n", options.output,
-                     error.c_str());
-        return 1;
-    }
+    if (!write_picture(options.output, rgb.data())) return 1;
     std::printf("%s: the frame at %u ms\n", options.output, ms);
     return 0;
 }

@@ -32,10 +32,9 @@ static bool write_instrument(const std::string& dir, int instrument, const XmSam
     }
     sf_count_t written =
         sf_write_short(file, frames.data(), static_cast<sf_count_t>(frames.size()));
-    std::string error = "a short write";
-    if (!wav_finish(file, output, written == static_cast<sf_count_t>(frames.size()), &error)) {
+    if (!wav_finish(file, output, written == static_cast<sf_count_t>(frames.size()))) {
         std::fprintf(stderr, "quadrise-render instruments: writing %s failed: %s\n", path.c_str(),
-                     error.c_str());
+                     wav_error());
         return false;
     }
     return true;

@@ -148,20 +148,20 @@ static int write_video(const char* path, int64_t first, int64_t end, int32_t crf
     auto start = std::chrono::steady_clock::now();
     draw_frames(first, end);
     double drawing_s = seconds_since(start);
-    std::string error;
     bool finished = false;
     if (interrupted)
         video_abandon();
     else
-        finished = video_finish(&error);
+        finished = video_finish();
     if (interrupted) {
         output_discard(output);
         std::fputs("quadrise-render video: interrupted; no file written\n", stderr);
         return 1;
     }
-    if (!finished || !output_commit(output, &error)) {
+    if (!finished || !output_commit(output)) {
         output_discard(output);
-        std::fprintf(stderr, "quadrise-render video: writing %s failed: %s\n", path, error.c_str());
+        std::fprintf(stderr, "quadrise-render video: writing %s failed: %s\n", path,
+                     finished ? output_error() : video_error());
         return 1;
     }
     report(path, end - first, drawing_s, seconds_since(start));

@@ -17,16 +17,23 @@ SNDFILE* wav_create(const OutputFile& output, int sample_rate, int channels) {
     return sf_open(output.temp.c_str(), SFM_WRITE, &info);
 }
 
-bool wav_finish(SNDFILE* file, const OutputFile& output, bool complete, std::string* error) {
+static std::string finish_error;
+
+const char* wav_error() { return finish_error.c_str(); }
+
+bool wav_finish(SNDFILE* file, const OutputFile& output, bool complete) {
+    finish_error = "a short write";
     if (sf_close(file) != 0 && complete) {
         complete = false;
-        *error = "closing failed";
+        finish_error = "closing failed";
     }
     if (!complete) {
         output_discard(output);
         return false;
     }
-    return output_commit(output, error);
+    if (output_commit(output)) return true;
+    finish_error = output_error();
+    return false;
 }
 
 static void show_progress(double fraction, int64_t frames) {
@@ -78,10 +85,9 @@ int render_song_to_wav(Song* song, const WavRender& render) {
     int64_t written = render_blocks(song, file, render);
     double wall = seconds_since(start);
     playback_release();
-    std::string error = "a short write";
-    if (!wav_finish(file, output, written >= 0, &error)) {
+    if (!wav_finish(file, output, written >= 0)) {
         std::fprintf(stderr, "quadrise-render %s: writing %s failed: %s\n", render.command,
-                     render.output, error.c_str());
+                     render.output, wav_error());
         return 1;
     }
     double seconds = static_cast<double>(written) / mix_rate;

@@ -10,8 +10,11 @@
 // Opens the temporary file of output as a 16-bit PCM WAV file; null when it cannot be created.
 SNDFILE* wav_create(const OutputFile& output, int sample_rate, int channels);
 // Closes the file and renames it over its target when complete is true and all went well;
-// otherwise removes it. False, with the reason in *error, when the file was not written.
-bool wav_finish(SNDFILE* file, const OutputFile& output, bool complete, std::string* error);
+// otherwise removes it. False when the file was not written; wav_error() then says why ("a short
+// write" when complete is false).
+bool wav_finish(SNDFILE* file, const OutputFile& output, bool complete);
+// Why the last wav_finish failed, as one line.
+const char* wav_error();
 
 // Where a render without --seconds ends: called after every block, it returns how much of the
 // render is done, 0 to 1, and 1 or more once the block just rendered is the last.

@@ -22,15 +22,12 @@ int main(int argc, char** argv) {
     std::ostringstream text;
     text << in.rdbuf();
     XmModule module = soundtrack_frame();
-    XmTextError error;
-    if (!xm_text_read(text.str(), &module, &error)) {
-        std::fprintf(stderr, "%s:%d:%d: error: %s\n", argv[1], error.line, error.column,
-                     error.message.c_str());
+    if (!xm_text_read(text.str(), &module)) {
+        std::fprintf(stderr, "%s:%s\n", argv[1], xm_text_error());
         return 1;
     }
-    std::string reason;
-    if (!output_write(argv[2], xm_write(module), &reason)) {
-        std::fprintf(stderr, "soundtrack-build: cannot write %s: %s\n", argv[2], reason.c_str());
+    if (!output_write(argv[2], xm_write(module))) {
+        std::fprintf(stderr, "soundtrack-build: cannot write %s: %s\n", argv[2], output_error());
         return 1;
     }
     return 0;

@@ -14,6 +14,7 @@ extern "C" {
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -327,13 +328,14 @@ static void stop_worker(bool abandon) {
     if (worker.joinable()) worker.join();
 }
 
-bool video_finish(std::string* error) {
+bool video_finish() {
     stop_worker(false);
     bool finished = !failed;
-    if (!finished) *error = failure;
     release_all();
     return finished;
 }
+
+const char* video_error() { return failure.c_str(); }
 
 void video_abandon() {
     stop_worker(true);

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 
 struct VideoFormat {
     const char* path;  // the file to write
@@ -27,8 +26,11 @@ uint8_t* video_picture_slot();
 // and the slot's bytes are not read (the first picture must not repeat).
 void video_picture_send(bool repeat);
 // Encodes what is queued and the rest of the soundtrack, finishes both streams, writes the
-// file's index and closes it. False, with the reason in *error, when anything failed.
-bool video_finish(std::string* error);
+// file's index and closes it. False when anything failed; video_error() then says why.
+bool video_finish();
+// Why the last video_finish failed, as one line. Read it after video_finish, which has stopped the
+// worker that writes it.
+const char* video_error();
 // Stops the worker and closes the file as it stands, half-written: the caller removes it.
 void video_abandon();
 

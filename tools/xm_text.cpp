@@ -6,6 +6,9 @@
 #include <cstdint>
 #include <vector>
 
+// The first error of the last failed read, for xm_text_error().
+static std::string error_line;
+
 namespace {
 
 constexpr uint8_t VOLUME_SET = 0x10;  // volume-column bytes by command
@@ -24,7 +27,6 @@ struct Word {
 
 struct Reader {
     XmModule* module;
-    XmTextError* error;
     int line;
     std::vector<bool> written;  // patterns already read
     bool have_order;
@@ -33,8 +35,8 @@ struct Reader {
     int pattern_line;
 };
 
-bool fail(Reader& r, int column, std::string message) {
-    *r.error = XmTextError{r.line, column, std::move(message)};
+bool fail(Reader& r, int column, const std::string& message) {
+    error_line = std::to_string(r.line) + ":" + std::to_string(column) + ": error: " + message;
     return false;
 }
 
@@ -263,8 +265,10 @@ bool read_line(Reader& r, std::string text) {
 
 }  // namespace
 
-bool xm_text_read(const std::string& text, XmModule* module, XmTextError* error) {
-    Reader r{module, error, 0, std::vector<bool>(module->patterns.size(), false), false, -1, 0, 0};
+const char* xm_text_error() { return error_line.c_str(); }
+
+bool xm_text_read(const std::string& text, XmModule* module) {
+    Reader r{module, 0, std::vector<bool>(module->patterns.size(), false), false, -1, 0, 0};
     size_t start = 0;
     while (start <= text.size()) {
         size_t end = text.find('\n', start);

@@ -22,12 +22,10 @@
 
 #include "tools/xm_writer.h"
 
-struct XmTextError {
-    int line;    // 1-based
-    int column;  // 1-based
-    std::string message;
-};
-
 // Reads the order list and the cells of every pattern into module. False at the first error,
-// which *error locates; module is then partly filled.
-bool xm_text_read(const std::string& text, XmModule* module, XmTextError* error);
+// which xm_text_error() then locates; module is then partly filled.
+bool xm_text_read(const std::string& text, XmModule* module);
+// The first error of the last xm_text_read that failed, as one line "LINE:COLUMN: error: MESSAGE"
+// (line and column counting from 1), so that a tool prefixes "FILE:" to report it the way
+// compilers do.
+const char* xm_text_error();

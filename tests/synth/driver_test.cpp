@@ -28,13 +28,12 @@ TEST_F(SynthDriver, UnknownOpcodeRepeatsTheLastOutputAndRefusalsLeaveTheSlotsUnt
     const std::vector<double> before = slot(1);
     EXPECT_EQ(before, std::vector<double>(44, before.back()));
     EXPECT_NE(before.back(), 0.0);
-    const char* reason = nullptr;
     const ProgramBuilder refused = ProgramBuilder().step(OP_NOISE_SOURCE, 1, {0.02f, 0.5f, 0.5f, 1.0f}, {0}).step(OP_POLARITY_INVERT, 9);
-    EXPECT_FALSE(synth_render_program(refused.program(), &reason));
+    EXPECT_FALSE(synth_render_program(refused.program()));
     EXPECT_EQ(slot(1), before);
     synth_slots_free();
-    EXPECT_FALSE(synth_render_program(shipped_program, &reason));
-    EXPECT_STREQ(reason, "sample slots not created");
+    EXPECT_FALSE(synth_render_program(shipped_program));
+    EXPECT_STREQ(synth_error(), "sample slots not created");
 }
 
 // A pattern-sequencer step of `channels` x `rows` empty cells at `ticks` ticks per row.
@@ -44,7 +43,6 @@ static ProgramBuilder sequencer(int channels, int rows, int ticks, int32_t tempo
 }
 
 TEST(SynthValidation, AcceptsTheShippedProgramAndRefusesWhatCouldCorruptMemory) {
-    const char* reason = nullptr;
     const std::string too_long = "step length of 2^29 samples or more (or not a number)";
     struct Case { ProgramBuilder program; std::string refusal; };
     const Case cases[] = {
@@ -73,7 +71,7 @@ TEST(SynthValidation, AcceptsTheShippedProgramAndRefusesWhatCouldCorruptMemory) 
         {ProgramBuilder().step(OP_GRAIN_CLOUD, 1, {0.1f, 1, 2, 1, 2, 0, 0, 0, 0, 1e9f, 2, 1, 1, 0, 1}), "grain spawn interval out of range"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(synth_validate_program(c.program.program(), &reason) ? "(accepted)" : std::string(reason), c.refusal);
+        EXPECT_EQ(synth_validate_program(c.program.program()) ? "(accepted)" : std::string(synth_error()), c.refusal);
     }
 }
 
@@ -116,10 +114,9 @@ TEST(SynthMemory, EachAllocationOfSlotsAndOfARenderFailingEndsIt) {
     const SynthProgram program = b.program();
     std::vector<std::string> reasons;
     int64_t failures = each_allocation_failing([&] {
-        const char* reason = nullptr;
-        const bool rendered = synth_render_program(program, &reason);
+        const bool rendered = synth_render_program(program);
         EXPECT_EQ(rendered, !calloc_failed());
-        if (!rendered) reasons.push_back(reason);
+        if (!rendered) reasons.push_back(synth_error());
     });
     EXPECT_GE(failures, 4);  // the delay lines and the three slots
     ASSERT_EQ(int64_t(reasons.size()), failures);

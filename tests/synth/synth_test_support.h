@@ -83,8 +83,7 @@ protected:
 
     // Renders `builder`'s program, failing the test with the refusal reason if it is refused.
     void render(const ProgramBuilder& builder) {
-        const char* reason = nullptr;
-        ASSERT_TRUE(synth_render_program(builder.program(), &reason)) << reason;
+        ASSERT_TRUE(synth_render_program(builder.program())) << synth_error();
     }
     // Seeds slot 1 with `input`, renders `builder`'s program and returns slot 1.
     std::vector<double> run(const ProgramBuilder& builder, const std::vector<double>& input) {
