@@ -30,16 +30,26 @@ static intptr_t frame_window_proc(WindowHandle window, WindowMessage message, ui
     return app_window_proc(window, message, wparam, lparam);
 }
 
-const char* frame_open() {
-    if (!platform_open()) return platform_error();
+static const char* open_failure = "";
+
+bool frame_open() {
+    if (!platform_open()) {
+        open_failure = platform_error();
+        return false;
+    }
     main_window =
         window_create("quadrise-render frame", FRAME_WIDTH, FRAME_HEIGHT, false, frame_window_proc);
-    if (main_window == 0) return "cannot create a 1024x768 window with an OpenGL context";
+    if (main_window == 0) {
+        open_failure = "cannot create a 1024x768 window with an OpenGL context";
+        return false;
+    }
     window_send(main_window, WINDOW_SIZE, 0, FRAME_WIDTH | (FRAME_HEIGHT << 16));
     timeline_clock = walk_clock;
     timeline_music_start = no_music;
-    return nullptr;
+    return true;
 }
+
+const char* frame_error() { return open_failure; }
 
 void frame_close() {
     window_destroy(main_window);

@@ -8,9 +8,11 @@
 constexpr int32_t FRAME_WIDTH = 1024;
 constexpr int32_t FRAME_HEIGHT = 768;
 
-// Opens the display and the hidden window, which becomes main_window. Null when ready, else the
-// reason in one line.
-const char* frame_open();
+// Opens the display and the hidden window, which becomes main_window. False when either cannot
+// be opened; frame_error() then says why.
+bool frame_open();
+// Why the last frame_open failed, as one line.
+const char* frame_error();
 // Closes the window (the display stays open).
 void frame_close();
 

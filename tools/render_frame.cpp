@@ -39,8 +39,8 @@ int render_frame_command(int argc, char** argv) {
         std::string why = "MS must be whole milliseconds from 0 to 4294967295, not '";
         return render_refuse(command, (why + options.file + "'").c_str());
     }
-    if (const char* why = frame_open()) {
-        std::fprintf(stderr, "quadrise-render frame: cannot draw: %s\n", why);
+    if (!frame_open()) {
+        std::fprintf(stderr, "quadrise-render frame: cannot draw: %s\n", frame_error());
         return 1;
     }
     bool shown = frame_render(ms);

@@ -140,9 +140,9 @@ static int write_video(const char* path, int64_t first, int64_t end, int32_t crf
     VideoFormat format = {
         output.temp.c_str(),     FRAME_WIDTH, FRAME_HEIGHT, fps, crf, heard.data() + 2 * sound,
         frame_sound(end) - sound};
-    if (const char* why = video_open(format)) {
+    if (!video_open(format)) {
         output_discard(output);
-        std::fprintf(stderr, "quadrise-render video: cannot write %s: %s\n", path, why);
+        std::fprintf(stderr, "quadrise-render video: cannot write %s: %s\n", path, video_error());
         return 1;
     }
     auto start = std::chrono::steady_clock::now();
@@ -203,8 +203,8 @@ int render_video_command(int argc, char** argv) {
     int result = 1;
     if (!cut) {
         std::fputs("quadrise-render video: the soundtrack could not be played\n", stderr);
-    } else if (const char* why = frame_open()) {
-        std::fprintf(stderr, "quadrise-render video: cannot draw: %s\n", why);
+    } else if (!frame_open()) {
+        std::fprintf(stderr, "quadrise-render video: cannot draw: %s\n", frame_error());
     } else {
         // Only the encoding is interrupted: until here the default action ends the command,
         // which has written nothing yet.

@@ -184,7 +184,7 @@ static const char* open_file() {
     return nullptr;
 }
 
-const char* video_open(const VideoFormat& video) {
+bool video_open(const VideoFormat& video) {
     format = video;
     pictures_sent = sound_sent = 0;
     slot_head = slot_tail = slots_filled = 0;
@@ -193,12 +193,13 @@ const char* video_open(const VideoFormat& video) {
     render_wait_s = encode_busy_s = 0.0;
     if (const char* why = open_file()) {
         release_all();
-        return why;
+        failure = why;
+        return false;
     }
     for (PictureSlot& slot : slots)
         slot.rgb.resize(static_cast<size_t>(format.width) * format.height * 3);
     worker = std::thread(work);
-    return nullptr;
+    return true;
 }
 
 // ---- Encoding, on the worker

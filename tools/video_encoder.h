@@ -16,9 +16,9 @@ struct VideoFormat {
     int64_t pcm_frames;  // stereo frames at 44100 Hz, which must outlive video_finish
 };
 
-// Creates the file, opens the encoders and starts the worker. Null when ready, else why the file
-// cannot be written, in a few words (nothing is left open then, but the file may exist).
-const char* video_open(const VideoFormat& format);
+// Creates the file, opens the encoders and starts the worker. False when the file cannot be
+// written (nothing is left open then, but the file may exist); video_error() then says why.
+bool video_open(const VideoFormat& format);
 // Where the next picture goes (width x height x 3 bytes); waits while every slot is taken. Null
 // once encoding has failed: video_finish says why.
 uint8_t* video_picture_slot();
@@ -28,8 +28,8 @@ void video_picture_send(bool repeat);
 // Encodes what is queued and the rest of the soundtrack, finishes both streams, writes the
 // file's index and closes it. False when anything failed; video_error() then says why.
 bool video_finish();
-// Why the last video_finish failed, as one line. Read it after video_finish, which has stopped the
-// worker that writes it.
+// Why the last video_open or video_finish failed, as one line. Read it after video_finish, which
+// has stopped the worker that writes it.
 const char* video_error();
 // Stops the worker and closes the file as it stands, half-written: the caller removes it.
 void video_abandon();
