@@ -2,7 +2,7 @@
 // down by an interrupt.
 #include <cstdio>
 
-#include "platform/internal.h"
+#include "platform/sdl/internal.h"
 #include "platform/platform.h"
 
 static Uint32 icon_flags(MessageIcon icon) {

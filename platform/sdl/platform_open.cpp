@@ -2,7 +2,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/internal.h"
+#include "platform/sdl/internal.h"
 #include "platform/platform.h"
 
 static char error_line[256] = "";

@@ -3,7 +3,7 @@
 // callback copies from the looping buffer at the current offset and advances it.
 #include <cstring>
 
-#include "platform/internal.h"
+#include "platform/sdl/internal.h"
 #include "platform/platform.h"
 
 // Frames per callback: small, so that what the device has taken is close to what is heard.
