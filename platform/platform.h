@@ -59,6 +59,8 @@ enum WindowMessage {
     WINDOW_CLOSE,     // default handling destroys the window at once, inside the call
 };
 
+// windows.h, which GL/gl.h brings in on Windows, defines the same code as a macro.
+#undef VK_ESCAPE
 constexpr uint32_t VK_ESCAPE = 27;
 
 typedef intptr_t (*WindowProc)(WindowHandle window, WindowMessage message, uintptr_t wparam,
