@@ -8,7 +8,17 @@
 # the files Win32 resources of the image instead (a resource script compiled by windres), so the
 # library is an object library: its objects, the resource section among them, go into every
 # program that links it.
+#
+# QUADRISE_SOUNDTRACK_BUILD, when set, is the command that builds modules instead of this build's
+# own soundtrack-build: a cross build whose programs cannot run here (a 32-bit Windows build on a
+# kernel without 32-bit support) takes another build's, which writes the same bytes.
+set(QUADRISE_SOUNDTRACK_BUILD "" CACHE STRING
+    "Command that turns a module text into a module (default: this build's soundtrack-build)")
 function(quadrise_embed_resources target dir)
+  set(module_builder soundtrack-build)
+  if(QUADRISE_SOUNDTRACK_BUILD)
+    set(module_builder ${QUADRISE_SOUNDTRACK_BUILD})
+  endif()
   file(GLOB_RECURSE files CONFIGURE_DEPENDS ${dir}/*/*)
   set(out ${CMAKE_CURRENT_BINARY_DIR}/${target}.cpp)
   # The list of files, rewritten only when it changes: a file added or removed regenerates the
@@ -26,7 +36,7 @@ function(quadrise_embed_resources target dir)
         OUTPUT ${module}
         COMMAND ${CMAKE_COMMAND} -E make_directory ${module_dir}
         COMMAND ${CMAKE_COMMAND} -E rm -f ${module}
-        COMMAND soundtrack-build ${file} ${module}
+        COMMAND ${module_builder} ${file} ${module}
         DEPENDS ${file} soundtrack-build
         COMMENT "Building the module ${rel} from its text")
       list(APPEND built ${module})
