@@ -1,7 +1,7 @@
 // Ctrl+C, Ctrl+Break and the console's close: the program ends the ordinary way (window closed,
 // display mode and cursor restored, device released, exit code 0) at whatever moment they
-// arrive. They reach a program that runs in a console; a program started without one ends
-// through its window instead.
+// arrive. The demo is a windowed program, so it joins the console it was started from, if any,
+// for them to reach it; started from the desktop it has none and ends through its window.
 //
 // The system calls the handler on a thread of its own. It sets a flag, which the message loop
 // turns into a close of the window, and wakes the loop. A message box is the one place that
@@ -53,6 +53,7 @@ void platform_end_on_interrupt() {
     installed = true;
     loop_thread = GetCurrentThreadId();
     ended = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    AttachConsole(ATTACH_PARENT_PROCESS);
     SetConsoleCtrlHandler(on_console_event, TRUE);
 }
 
