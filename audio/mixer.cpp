@@ -15,8 +15,9 @@
 
 // GCC builds a function twice, for a wider instruction set and for the baseline, and picks one
 // when the program loads; other compilers (the clang fuzz build) build the baseline alone, and so
-// does a ThreadSanitizer build, whose instrumented picker would run before the sanitizer is ready.
-#if defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_THREAD__)
+// does a ThreadSanitizer build, whose instrumented picker would run before the sanitizer is ready,
+// and a Windows build, whose executable format has no load-time picker (ifunc).
+#if defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_THREAD__) && !defined(_WIN32)
 #define CLONES_FOR(wide, baseline) __attribute__((target_clones(wide, baseline)))
 #else
 #define CLONES_FOR(wide, baseline)

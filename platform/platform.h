@@ -1,6 +1,7 @@
-// The platform layer: the only code that talks to SDL. It offers the program the services it was
-// designed around (message boxes, display mode, one GL window with a window procedure, cursor,
-// wave-out audio) in the program's own terms.
+// The platform layer: the only code that talks to the operating system, through SDL2 on Linux
+// (platform/sdl/) and the Win32 services on Windows (platform/win32/). It offers the program the
+// services it was designed around (message boxes, display mode, one GL window with a window
+// procedure, cursor, wave-out audio) in the program's own terms.
 #pragma once
 
 #include <cstdint>
@@ -58,6 +59,8 @@ enum WindowMessage {
     WINDOW_CLOSE,     // default handling destroys the window at once, inside the call
 };
 
+// windows.h, which GL/gl.h brings in on Windows, defines the same code as a macro.
+#undef VK_ESCAPE
 constexpr uint32_t VK_ESCAPE = 27;
 
 typedef intptr_t (*WindowProc)(WindowHandle window, WindowMessage message, uintptr_t wparam,

@@ -17,6 +17,14 @@ struct EmbeddedResource {
     extern const EmbeddedResource target##_table[]; \
     extern const int target##_count
 
+#ifdef _WIN32
+// Windows builds compile the files as Win32 resources of the program's own image (a .rc file the
+// build writes); their generated table holds what this finds for each (type, name) through
+// FindResourceA, LoadResource, LockResource and SizeofResource: null data and size 0 when the
+// image has no such resource.
+EmbeddedResource resource_from_image(const char* type, const char* name);
+#endif
+
 // Makes a generated table the one that resource_find searches.
 void resources_use(const EmbeddedResource* table, int count);
 

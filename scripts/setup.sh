@@ -12,6 +12,10 @@ packages=(
     openmpt123 libopenmpt-dev libxmp-dev xmp
     libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev ffmpeg
     clang libclang-rt-dev  # the runtime (fuzzer, sanitizers) of the release's default clang
+    # The Windows builds, run under wine: the cross compilers, wine itself (its 32-bit half and
+    # 32-bit GL for the i686 build), and a PulseAudio server whose null sink is the sound device.
+    g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 wine32:i386
+    libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386 pulseaudio pulseaudio-utils
 )
 
 missing=()
@@ -29,5 +33,9 @@ echo "setup: installing ${missing[*]}"
 sudo=()
 [ "$(id -u)" -eq 0 ] || sudo=(sudo)
 export DEBIAN_FRONTEND=noninteractive
+# The 32-bit packages need the i386 architecture, which the package lists then include.
+if printf '%s\n' "${missing[@]}" | grep -q ':i386$' && ! dpkg --print-foreign-architectures | grep -qx i386; then
+    "${sudo[@]}" dpkg --add-architecture i386
+fi
 "${sudo[@]}" apt-get update
 "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/internal.h"
+#include "platform/sdl/internal.h"
 #include "tests/platform/test_display.h"
 
 static std::vector<WindowMessage> received;

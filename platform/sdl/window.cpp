@@ -2,7 +2,7 @@
 // that receives its messages.
 #include <initializer_list>
 
-#include "platform/internal.h"
+#include "platform/sdl/internal.h"
 
 static SDL_Window* sdl_window = nullptr;
 static SDL_GLContext gl_context = nullptr;

@@ -1,5 +1,5 @@
 // Key codes as the window procedure knows them: the desktop's virtual-key numbers.
-#include "platform/internal.h"
+#include "platform/sdl/internal.h"
 
 struct KeyCode {
     SDL_Keycode key;

@@ -1,6 +1,6 @@
 // The message loop: window events become window messages, and whenever no event waits the
 // window gets WINDOW_PAINT, so painting is the frame pump.
-#include "platform/internal.h"
+#include "platform/sdl/internal.h"
 
 static bool quit_posted = false;
 static bool interrupt_delivered = false;

@@ -10,7 +10,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include "platform/internal.h"
+#include "platform/sdl/internal.h"
 
 static volatile sig_atomic_t interrupted = 0;
 

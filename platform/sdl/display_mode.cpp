@@ -1,8 +1,8 @@
 // The full-screen display mode. The desktop switches mode only for a full-screen window, so a
 // request is checked against the modes the display offers and applied when the window is made;
 // leaving full screen (or destroying the window) gives the desktop its own mode back.
-#include "platform/internal.h"
 #include "platform/platform.h"
+#include "platform/sdl/internal.h"
 
 static SDL_DisplayMode requested_mode;
 static bool mode_requested = false;

@@ -1,5 +1,5 @@
 // The mouse cursor, hidden and shown through a display counter.
-#include "platform/internal.h"
+#include "platform/sdl/internal.h"
 
 static int display_counter = 0;
 

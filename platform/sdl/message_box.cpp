@@ -2,8 +2,8 @@
 // down by an interrupt.
 #include <cstdio>
 
-#include "platform/internal.h"
 #include "platform/platform.h"
+#include "platform/sdl/internal.h"
 
 static Uint32 icon_flags(MessageIcon icon) {
     switch (icon) {

@@ -2,8 +2,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/internal.h"
 #include "platform/platform.h"
+#include "platform/sdl/internal.h"
 
 static char error_line[256] = "";
 static bool opened = false;

@@ -3,8 +3,8 @@
 // callback copies from the looping buffer at the current offset and advances it.
 #include <cstring>
 
-#include "platform/internal.h"
 #include "platform/platform.h"
+#include "platform/sdl/internal.h"
 
 // Frames per callback: small, so that what the device has taken is close to what is heard.
 static const Uint16 device_frames = 512;

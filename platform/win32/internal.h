@@ -1,0 +1,25 @@
+// Shared between the Win32 backend's own files; the program never includes this.
+#pragma once
+
+#include <windows.h>
+
+#include "platform/platform.h"
+
+// Records the reason of a failure for platform_error() ("reason: detail", or the reason alone when
+// detail is empty) and returns false.
+bool platform_fail(const char* reason, const char* detail);
+// The system's wording of an error code, without its trailing line break.
+const char* system_error_text(DWORD code);
+// The window that exists now, or 0, and its Win32 handle (null while none exists).
+WindowHandle window_live();
+HWND window_hwnd();
+// The full-screen mode display_mode_request accepted, or null while none is requested.
+const DEVMODEA* display_mode_requested();
+// Switches the display to the requested mode; false when the display refuses it.
+bool display_mode_apply();
+// Bracket a message box, so that an interrupt while it is up takes the box down: `answer` is the
+// button that dismisses it.
+void interrupt_box_begin(int answer);
+void interrupt_box_end();
+// Tells a console close that waits for the ordinary end that the program has reached it.
+void interrupt_program_ended();

@@ -1,0 +1,198 @@
+// The program's one window: a borderless pop-up of the "OpenGL" class at (0, 0), with a WGL
+// context, and the window procedure that turns its Win32 messages into the program's.
+#include "platform/win32/internal.h"
+
+static const char* const class_name = "OpenGL";
+
+static HWND hwnd = nullptr;
+static HDC device_context = nullptr;
+static HGLRC gl_context = nullptr;
+static WindowProc window_proc = nullptr;
+static WindowHandle live_handle = 0;
+static WindowHandle next_handle = 1;
+static bool destroying = false;
+static bool full_screen = false;
+
+static intptr_t client_size_param(int width, int height) {
+    return (width & 0xFFFF) | ((height & 0xFFFF) << 16);
+}
+
+static LRESULT CALLBACK win32_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (window != hwnd || live_handle == 0) return DefWindowProcA(window, message, wparam, lparam);
+    switch (message) {
+    case WM_SIZE:
+        window_send(live_handle, WINDOW_SIZE, 0, client_size_param(LOWORD(lparam), HIWORD(lparam)));
+        return 0;
+    // Frames come from the message loop whenever the queue is empty; the system's own paint
+    // requests are only acknowledged.
+    case WM_PAINT: ValidateRect(window, nullptr); return 0;
+    case WM_ERASEBKGND: return 1;
+    // The virtual-key code is the program's key code. A key-up without its key-down (the Return
+    // that answered the question box) is delivered like any other; the procedure only clears
+    // its flag.
+    case WM_KEYDOWN: window_send(live_handle, WINDOW_KEY_DOWN, wparam, 0); return 0;
+    case WM_KEYUP: window_send(live_handle, WINDOW_KEY_UP, wparam, 0); return 0;
+    case WM_CLOSE: window_send(live_handle, WINDOW_CLOSE, 0, 0); return 0;
+    default: return DefWindowProcA(window, message, wparam, lparam);
+    }
+}
+
+static bool register_class() {
+    static bool registered = false;
+    if (registered) return true;
+    WNDCLASSA window_class = {};
+    window_class.style = CS_VREDRAW | CS_HREDRAW | CS_OWNDC;
+    window_class.lpfnWndProc = win32_proc;
+    window_class.hInstance = GetModuleHandleA(nullptr);
+    window_class.hIcon = LoadIconA(nullptr, IDI_WINLOGO);
+    window_class.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    window_class.lpszClassName = class_name;
+    registered = RegisterClassA(&window_class) != 0;
+    return registered;
+}
+
+// How well a pixel format fits: RGBA 8/8/8 with a double buffer and 8 stencil bits is needed;
+// among those the deepest depth buffer up to 32 bits wins, then accumulation bits. -1 for a
+// format that does not fit.
+static int format_score(const PIXELFORMATDESCRIPTOR& format) {
+    const DWORD needed = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+    if ((format.dwFlags & needed) != needed || format.iPixelType != PFD_TYPE_RGBA) return -1;
+    if (format.cRedBits != 8 || format.cGreenBits != 8 || format.cBlueBits != 8) return -1;
+    if (format.cStencilBits != 8 || format.cDepthBits > 32) return -1;
+    return format.cDepthBits * 2 + (format.cAccumBits > 0 ? 1 : 0);
+}
+
+// The best format the device offers by format_score; where none fits, what the system picks for
+// the same request, and where it picks nothing, format 1.
+static int choose_format(HDC dc) {
+    PIXELFORMATDESCRIPTOR format = {};
+    int count = DescribePixelFormat(dc, 1, sizeof format, &format);
+    int best = 0;
+    int best_score = -1;
+    for (int i = 1; i <= count; ++i) {
+        if (DescribePixelFormat(dc, i, sizeof format, &format) == 0) continue;
+        int score = format_score(format);
+        if (score > best_score) {
+            best = i;
+            best_score = score;
+        }
+    }
+    if (best != 0) return best;
+    PIXELFORMATDESCRIPTOR request = {};
+    request.nSize = sizeof request;
+    request.nVersion = 1;
+    request.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+    request.iPixelType = PFD_TYPE_RGBA;
+    request.cColorBits = 32;
+    request.cAccumBits = 64;
+    request.cDepthBits = 32;
+    request.cStencilBits = 8;
+    int chosen = ChoosePixelFormat(dc, &request);
+    return chosen != 0 ? chosen : 1;
+}
+
+// Swaps wait for the display's refresh where the driver offers it: adaptive first (a late frame
+// shows at once), else plain.
+static void sync_swaps_to_display() {
+    typedef BOOL(WINAPI * SwapInterval)(int);
+    SwapInterval set_interval = reinterpret_cast<SwapInterval>(
+        reinterpret_cast<void (*)()>(wglGetProcAddress("wglSwapIntervalEXT")));
+    if (set_interval != nullptr && !set_interval(-1)) set_interval(1);
+}
+
+// As on the desktop the program was written for, a context that cannot be made is not an error:
+// the window stays and GL calls reach no context.
+static void make_gl_context() {
+    device_context = GetDC(hwnd);
+    PIXELFORMATDESCRIPTOR format = {};
+    int index = choose_format(device_context);
+    DescribePixelFormat(device_context, index, sizeof format, &format);
+    SetPixelFormat(device_context, index, &format);
+    gl_context = wglCreateContext(device_context);
+    if (gl_context == nullptr) return;
+    wglMakeCurrent(device_context, gl_context);
+    sync_swaps_to_display();
+}
+
+WindowHandle window_create(const char* title, int width, int height, bool fullscreen,
+                           WindowProc proc) {
+    if (live_handle != 0 || proc == nullptr || !register_class()) return 0;
+    full_screen = fullscreen && display_mode_requested() != nullptr;
+    const DWORD style = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+    const DWORD ex_style = full_screen ? WS_EX_APPWINDOW : WS_EX_APPWINDOW | WS_EX_WINDOWEDGE;
+    RECT rect = {0, 0, width, height};
+    AdjustWindowRectEx(&rect, style, FALSE, ex_style);
+    hwnd = CreateWindowExA(ex_style, class_name, title, style, 0, 0, rect.right - rect.left,
+                           rect.bottom - rect.top, nullptr, nullptr, GetModuleHandleA(nullptr),
+                           nullptr);
+    if (hwnd == nullptr) return 0;
+    make_gl_context();
+    window_proc = proc;
+    live_handle = next_handle++;
+    window_send(live_handle, WINDOW_CREATE, 0, 0);
+    return live_handle;
+}
+
+WindowHandle window_live() { return live_handle; }
+
+HWND window_hwnd() { return hwnd; }
+
+bool window_alive(WindowHandle window) { return window != 0 && window == live_handle; }
+
+bool window_show(WindowHandle window) {
+    if (!window_alive(window)) return false;
+    bool mode_set = !full_screen || display_mode_apply();
+    ShowWindow(hwnd, SW_SHOWNORMAL);
+    if (!window_alive(window)) return false;
+    RECT client = {};
+    GetClientRect(hwnd, &client);
+    window_send(window, WINDOW_SIZE, 0, client_size_param(client.right, client.bottom));
+    return mode_set;
+}
+
+void window_update(WindowHandle window) { window_send(window, WINDOW_PAINT, 0, 0); }
+
+void window_focus(WindowHandle window) {
+    if (!window_alive(window)) return;
+    SetForegroundWindow(hwnd);
+    SetFocus(hwnd);
+}
+
+intptr_t window_send(WindowHandle window, WindowMessage message, uintptr_t wparam,
+                     intptr_t lparam) {
+    if (!window_alive(window)) return 0;
+    return window_proc(window, message, wparam, lparam);
+}
+
+intptr_t window_default(WindowHandle window, WindowMessage message, uintptr_t, intptr_t) {
+    if (message == WINDOW_CLOSE) window_destroy(window);
+    return 0;
+}
+
+void window_destroy(WindowHandle window) {
+    if (!window_alive(window) || destroying) return;
+    destroying = true;
+    window_send(window, WINDOW_DESTROY, 0, 0);
+    window_release_gl(window);
+    ReleaseDC(hwnd, device_context);
+    device_context = nullptr;
+    // The handle goes first, so that the messages of the destruction reach no procedure.
+    HWND going = hwnd;
+    live_handle = 0;
+    window_proc = nullptr;
+    hwnd = nullptr;
+    DestroyWindow(going);
+    destroying = false;
+}
+
+void window_swap_buffers(WindowHandle window) {
+    if (!window_alive(window) || gl_context == nullptr) return;
+    SwapBuffers(device_context);
+}
+
+void window_release_gl(WindowHandle window) {
+    if (!window_alive(window) || gl_context == nullptr) return;
+    wglMakeCurrent(nullptr, nullptr);
+    wglDeleteContext(gl_context);
+    gl_context = nullptr;
+}

@@ -1,0 +1,100 @@
+# The Windows demo under wine (arguments LINUX_BUILD SOURCE_DIR EXE), as a person would run it.
+# "No" (Escape) to the question: the 1024x768 window at (0, 0); the sound it sends, captured from
+# a PulseAudio null sink, is the Linux offline render sample for sample (wine's device may play
+# silence between them), and a frame on the screen is the one quadrise-render draws for the
+# music time then; releasing Escape ends it with 0, nothing
+# left running. "Yes" (Return) where the display can add 1024x768 switches to it and back at
+# exit; where it cannot, the program's own offer of windowed mode, declined, ends it. Without a
+# sound device it runs silent with one line on standard error saying why.
+source "$2/tests/e2e/lib/common.sh"
+root=$(cd "$2" && pwd) && source "$root/scripts/wine.sh"
+EXE=$(realpath "$3")
+trap 'kill $DEMO_PID $PAREC_PID $PULSE_PID $XVFB_PID 2>/dev/null; wine_stop; wait; rm -rf "$E2E_TMP"' EXIT
+launch_demo() { "$wine64" "$EXE" >"$E2E_TMP/out" 2>"$E2E_TMP/err" & DEMO_PID=$!; }
+# wine's own complaints (no ALSA card, its fixme and err lines) are left out of a failure's report.
+fail() { echo "FAIL: $* (stderr: $(grep -v '^ALSA\|err:' "$E2E_TMP/err" 2>/dev/null))" >&2; exit 1; }
+# A program under wine runs as a process named by its path.
+nothing_left() { ps -eo args | awk -v exe="$EXE" '$1 == exe { exit 1 }' || fail "a demo process is left running"; }
+# start_x SCREEN: as for Linux, with wine's desktop started afresh on the new display (a desktop
+# started without one, or on a server now gone, has no display driver).
+eval "linux_$(declare -f start_x | sed 's|${BASH_SOURCE\[0\]%/\*}|$root/tests/e2e/lib|')"
+start_x() { wine_stop; linux_start_x "$1"; wine_warm; }
+screen_mode() { xrandr | awk '/current/ { print $8 "x" $10 }' | tr -d ,; }
+
+# start_sound: a private PulseAudio server whose null sink plays in real time, recorded into
+# $E2E_TMP/heard.raw from its monitor.
+start_sound() {
+    mkdir -m 700 "$E2E_TMP/pulse"
+    export XDG_RUNTIME_DIR=$E2E_TMP/pulse PULSE_SERVER=unix:$E2E_TMP/pulse/native
+    pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
+        -L "module-native-protocol-unix socket=$E2E_TMP/pulse/native auth-anonymous=1" \
+        -L "module-null-sink sink_name=capture rate=44100 channels=2 format=s16le norewinds=1" >/dev/null 2>&1 &
+    PULSE_PID=$!
+    for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+    parec -d capture.monitor --raw --format=s16le --rate=44100 --channels=2 >"$E2E_TMP/heard.raw" &
+    PAREC_PID=$!
+}
+heard() { stat -c %s "$E2E_TMP/heard.raw"; }
+# samples FILE: its 16-bit samples from the frame of its first sound on, one a line.
+samples() { local at=$(($(first_sound "$1") - 1)); tail -c +$((at - at % 4 + 1)) "$1" | od -An -v -td2 -w2; }
+# same_sound HEARD RENDER N: the first N samples of the render's sound all reach the device, in
+# order, with nothing between them but silence: wine's device plays zeros while it waits for a
+# late mixing thread, which a loaded machine makes now and then.
+same_sound() {
+    awk -v n="$3" 'BEGIN { j = 1 } NR == FNR { if (FNR <= n) r[FNR] = $1; next }
+        !bad && j <= n { if ($1 == r[j]) j++; else if ($1 != 0) bad = 1 } END { exit bad || j <= n }' \
+        <(samples "$2") <(samples "$1")
+}
+
+"$BUILD/quadrise-render" soundtrack -o "$E2E_TMP/render.wav" --seconds 12 >/dev/null || fail "rendering the soundtrack failed"
+sox "$E2E_TMP/render.wav" -t s16 "$E2E_TMP/render.raw"
+"$BUILD/show-clock" >"$E2E_TMP/clock" || fail "show-clock failed"
+start_sound
+start_windowed
+start=$(first_sound "$E2E_TMP/render.raw")
+until [ -n "$(first_sound "$E2E_TMP/heard.raw")" ] && [ "$(heard)" -ge $(($(first_sound "$E2E_TMP/heard.raw") + 9 * 176400)) ]; do
+    demo_running || fail "the program ended before 9 s of sound"; sleep 0.05
+done
+kill -STOP "$DEMO_PID"
+import -window root -crop 1024x768+0+0 "$E2E_TMP/screen.png"
+lead=$(($(first_sound "$E2E_TMP/heard.raw") - start))
+playing=$((($(heard) - lead) / 3536))
+kill -CONT "$DEMO_PID"
+same_sound "$E2E_TMP/heard.raw" "$E2E_TMP/render.raw" $((8 * 88200)) || fail "the device got other sound than the render"
+for ((b = playing; ; b--)); do
+    [ $b -ge $((playing - 100)) ] || fail "no frame of the clock up to 2 s back is on the screen"
+    "$BUILD/quadrise-render" frame "$(sed -n "$((b + 1))p" "$E2E_TMP/clock")" -o "$E2E_TMP/frame.png" >/dev/null
+    [ "$(compare -metric AE "$E2E_TMP/frame.png" "$E2E_TMP/screen.png" null: 2>&1)" -lt 800 ] && break
+done
+escape_ends 5 "releasing Escape"
+nothing_left
+
+# Full screen on a display that can switch to 1024x768, and on one that cannot.
+start_x 1280x1024x24
+xrandr --newmode 1024x768 65.00 1024 1048 1184 1344 768 771 777 806 -hsync -vsync
+xrandr --addmode screen 1024x768
+launch_demo
+box=$(find_window "$TITLE") || fail "no full-screen question"
+press "$box" Return
+demo_window "in full screen"
+[ "$(screen_mode)" = 1024x768 ] || fail "the display runs $(screen_mode) in full screen"
+escape_ends 5 "Escape in full screen"
+[ "$(screen_mode)" = 1280x1024 ] || fail "the display stays at $(screen_mode) after the end"
+start_x 1280x1024x24
+launch_demo
+press "$(find_window "$TITLE")" Return
+box=$(find_window "Quib GL") || fail "no windowed-mode offer where 1024x768 cannot be set"
+press "$box" n
+box=$(find_window ERROR) || fail "no closing message after declining windowed mode"
+press "$box" Return
+exits_cleanly 5 "the closing message"
+
+# No sound device: silent, with one line of the program's own on standard error.
+kill $PAREC_PID $PULSE_PID && unset PULSE_SERVER
+start_windowed
+sleep 1
+black_screen || fail "a picture without sound"
+escape_ends 5 "Escape without sound"
+grep -q "^quadrise: no sound: cannot open the audio device" "$E2E_TMP/err" || fail "stderr without sound: $(cat "$E2E_TMP/err")"
+nothing_left
+echo PASS
