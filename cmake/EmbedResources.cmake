@@ -35,7 +35,6 @@ function(quadrise_embed_resources target dir)
       add_custom_command(
         OUTPUT ${module}
         COMMAND ${CMAKE_COMMAND} -E make_directory ${module_dir}
-        COMMAND ${CMAKE_COMMAND} -E rm -f ${module}
         COMMAND ${module_builder} ${file} ${module}
         DEPENDS ${file} soundtrack-build
         COMMENT "Building the module ${rel} from its text")

@@ -1,6 +1,9 @@
 #include "tools/output_file.h"
 
 #include <unistd.h>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include <cerrno>
 #include <cstdio>
@@ -17,9 +20,26 @@ OutputFile output_begin(const char* path) {
     return output;
 }
 
-bool output_commit(const OutputFile& output) {
-    if (std::rename(output.temp.c_str(), output.path.c_str()) == 0) return true;
+// The finished file takes its name in one step, replacing a file of that name; on Windows,
+// rename refuses an existing target and MoveFileEx replaces it.
+static bool replace(const char* from, const char* to) {
+#ifdef _WIN32
+    if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING)) return true;
+    char text[256] = "";
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                   GetLastError(), 0, text, sizeof text, nullptr);
+    text[std::strcspn(text, "\r\n")] = '\0';  // the system's text ends its line itself
+    error_text = text[0] != '\0' ? text : "the file cannot be replaced";
+    return false;
+#else
+    if (std::rename(from, to) == 0) return true;
     error_text = std::strerror(errno);
+    return false;
+#endif
+}
+
+bool output_commit(const OutputFile& output) {
+    if (replace(output.temp.c_str(), output.path.c_str())) return true;
     output_discard(output);
     return false;
 }

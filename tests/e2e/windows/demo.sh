@@ -2,10 +2,11 @@
 # "No" (Escape) to the question: the 1024x768 window at (0, 0); the sound it sends, captured from
 # a PulseAudio null sink, is the Linux offline render sample for sample (wine's device may play
 # silence between them), and a frame on the screen is the one quadrise-render draws for the
-# music time then; releasing Escape ends it with 0, nothing
-# left running. "Yes" (Return) where the display can add 1024x768 switches to it and back at
-# exit; where it cannot, the program's own offer of windowed mode, declined, ends it. Without a
-# sound device it runs silent with one line on standard error saying why.
+# music time then; releasing Escape ends it with 0, nothing left running. "Yes" (Return) where
+# the display can add 1024x768 switches to it and back at exit; where it cannot, the program's
+# own offer of windowed mode, declined, ends it. Without a sound device it runs silent with one
+# line on standard error saying why. The module builder beside the demo writes over a file of its
+# output's name (a plain rename refuses to on Windows), the same module as the Linux build's.
 source "$2/tests/e2e/lib/common.sh"
 root=$(cd "$2" && pwd) && source "$root/scripts/wine.sh"
 EXE=$(realpath "$3")
@@ -46,6 +47,9 @@ same_sound() {
         <(samples "$2") <(samples "$1")
 }
 
+echo "an older file" >"$E2E_TMP/module.xm"
+"$wine64" "$(dirname "$EXE")/soundtrack-build.exe" "$root/resources/MUSIC/XMMOD.xmt" "$E2E_TMP/module.xm" </dev/null &&
+    cmp -s "$E2E_TMP/module.xm" "$BUILD/quadrise_resources_built/MUSIC/XMMOD.xm" || fail "the module builder did not replace its output"
 "$BUILD/quadrise-render" soundtrack -o "$E2E_TMP/render.wav" --seconds 12 >/dev/null || fail "rendering the soundtrack failed"
 sox "$E2E_TMP/render.wav" -t s16 "$E2E_TMP/render.raw"
 "$BUILD/show-clock" >"$E2E_TMP/clock" || fail "show-clock failed"
