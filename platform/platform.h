@@ -1,5 +1,6 @@
 // The platform layer: the only code that talks to the operating system, through SDL2 on Linux
-// (platform/sdl/) and the Win32 services on Windows (platform/win32/). It offers the program the
+// (platform/sdl/) and the Win32 services on Windows (platform/win32/); the window's handle, the
+// message loop and the failure line are shared by both (platform/*.cpp). It offers the program the
 // services it was designed around (message boxes, display mode, one GL window with a window
 // procedure, cursor, wave-out audio) in the program's own terms.
 #pragma once

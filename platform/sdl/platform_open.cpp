@@ -1,17 +1,10 @@
 // Start-up of the platform layer: the X display through SDL.
-#include <cstdio>
 #include <cstdlib>
 
 #include "platform/platform.h"
 #include "platform/sdl/internal.h"
 
-static char error_line[256] = "";
 static bool opened = false;
-
-bool platform_fail(const char* reason, const char* detail) {
-    std::snprintf(error_line, sizeof error_line, "%s%s%s", reason, detail[0] ? ": " : "", detail);
-    return false;
-}
 
 bool platform_open() {
     if (opened) return true;
@@ -35,5 +28,3 @@ void platform_close() {
     SDL_Quit();
     opened = false;
 }
-
-const char* platform_error() { return error_line; }

@@ -6,10 +6,6 @@
 
 static SDL_Window* sdl_window = nullptr;
 static SDL_GLContext gl_context = nullptr;
-static WindowProc window_proc = nullptr;
-static WindowHandle live_handle = 0;
-static WindowHandle next_handle = 1;
-static bool destroying = false;
 static bool mode_switch_failed = false;  // the requested full-screen mode could not be set
 
 static void request_pixel_format(int depth_bits, bool with_accum) {
@@ -52,7 +48,7 @@ static SDL_Window* make_window(const char* title, int width, int height, Uint32 
 
 WindowHandle window_create(const char* title, int width, int height, bool fullscreen,
                            WindowProc proc) {
-    if (live_handle != 0 || proc == nullptr) return 0;
+    if (window_live() != 0 || proc == nullptr) return 0;
     const SDL_DisplayMode* mode = display_mode_requested();
     bool full_screen = fullscreen && mode != nullptr;
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN;
@@ -67,15 +63,10 @@ WindowHandle window_create(const char* title, int width, int height, bool fullsc
         SDL_GL_MakeCurrent(sdl_window, gl_context);
         sync_swaps_to_display();
     }
-    window_proc = proc;
-    live_handle = next_handle++;
-    window_send(live_handle, WINDOW_CREATE, 0, 0);
-    return live_handle;
+    WindowHandle handle = window_handle_open(proc);
+    window_send(handle, WINDOW_CREATE, 0, 0);
+    return handle;
 }
-
-WindowHandle window_live() { return live_handle; }
-
-bool window_alive(WindowHandle window) { return window != 0 && window == live_handle; }
 
 // After a full-screen window is shown the display should run the requested mode.
 static bool requested_mode_on_display() {
@@ -101,35 +92,15 @@ bool window_show(WindowHandle window) {
     return mode_set;
 }
 
-void window_update(WindowHandle window) { window_send(window, WINDOW_PAINT, 0, 0); }
-
 void window_focus(WindowHandle window) {
     if (!window_alive(window)) return;
     SDL_RaiseWindow(sdl_window);
     SDL_SetWindowInputFocus(sdl_window);
 }
 
-intptr_t window_send(WindowHandle window, WindowMessage message, uintptr_t wparam,
-                     intptr_t lparam) {
-    if (!window_alive(window)) return 0;
-    return window_proc(window, message, wparam, lparam);
-}
-
-intptr_t window_default(WindowHandle window, WindowMessage message, uintptr_t, intptr_t) {
-    if (message == WINDOW_CLOSE) window_destroy(window);
-    return 0;
-}
-
-void window_destroy(WindowHandle window) {
-    if (!window_alive(window) || destroying) return;
-    destroying = true;
-    window_send(window, WINDOW_DESTROY, 0, 0);
-    window_release_gl(window);
+void window_free() {
     SDL_DestroyWindow(sdl_window);
     sdl_window = nullptr;
-    window_proc = nullptr;
-    live_handle = 0;
-    destroying = false;
 }
 
 void window_swap_buffers(WindowHandle window) {

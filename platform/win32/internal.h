@@ -3,15 +3,11 @@
 
 #include <windows.h>
 
-#include "platform/platform.h"
+#include "platform/backend.h"
 
-// Records the reason of a failure for platform_error() ("reason: detail", or the reason alone when
-// detail is empty) and returns false.
-bool platform_fail(const char* reason, const char* detail);
 // The system's wording of an error code, without its trailing line break.
 const char* system_error_text(DWORD code);
-// The window that exists now, or 0, and its Win32 handle (null while none exists).
-WindowHandle window_live();
+// The window's Win32 handle (null while none exists).
 HWND window_hwnd();
 // The full-screen mode display_mode_request accepted, or null while none is requested.
 const DEVMODEA* display_mode_requested();

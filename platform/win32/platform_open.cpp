@@ -1,15 +1,7 @@
-// Start-up of the platform layer on Windows: the window class every window of the program uses,
-// and the failure line platform_error() reports.
+// Start-up of the platform layer on Windows, and the system's wording of its error codes.
 #include <cstdio>
 
 #include "platform/win32/internal.h"
-
-static char error_line[256] = "";
-
-bool platform_fail(const char* reason, const char* detail) {
-    std::snprintf(error_line, sizeof error_line, "%s%s%s", reason, detail[0] ? ": " : "", detail);
-    return false;
-}
 
 const char* system_error_text(DWORD code) {
     static char text[160];
@@ -35,5 +27,3 @@ bool platform_open() {
 }
 
 void platform_close() { interrupt_program_ended(); }
-
-const char* platform_error() { return error_line; }

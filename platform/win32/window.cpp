@@ -7,10 +7,6 @@ static const char* const class_name = "OpenGL";
 static HWND hwnd = nullptr;
 static HDC device_context = nullptr;
 static HGLRC gl_context = nullptr;
-static WindowProc window_proc = nullptr;
-static WindowHandle live_handle = 0;
-static WindowHandle next_handle = 1;
-static bool destroying = false;
 static bool full_screen = false;
 
 static intptr_t client_size_param(int width, int height) {
@@ -18,10 +14,11 @@ static intptr_t client_size_param(int width, int height) {
 }
 
 static LRESULT CALLBACK win32_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (window != hwnd || live_handle == 0) return DefWindowProcA(window, message, wparam, lparam);
+    const WindowHandle live = window_live();
+    if (window != hwnd || live == 0) return DefWindowProcA(window, message, wparam, lparam);
     switch (message) {
     case WM_SIZE:
-        window_send(live_handle, WINDOW_SIZE, 0, client_size_param(LOWORD(lparam), HIWORD(lparam)));
+        window_send(live, WINDOW_SIZE, 0, client_size_param(LOWORD(lparam), HIWORD(lparam)));
         return 0;
     // Frames come from the message loop whenever the queue is empty; the system's own paint
     // requests are only acknowledged.
@@ -30,9 +27,9 @@ static LRESULT CALLBACK win32_proc(HWND window, UINT message, WPARAM wparam, LPA
     // The virtual-key code is the program's key code. A key-up without its key-down (the Return
     // that answered the question box) is delivered like any other; the procedure only clears
     // its flag.
-    case WM_KEYDOWN: window_send(live_handle, WINDOW_KEY_DOWN, wparam, 0); return 0;
-    case WM_KEYUP: window_send(live_handle, WINDOW_KEY_UP, wparam, 0); return 0;
-    case WM_CLOSE: window_send(live_handle, WINDOW_CLOSE, 0, 0); return 0;
+    case WM_KEYDOWN: window_send(live, WINDOW_KEY_DOWN, wparam, 0); return 0;
+    case WM_KEYUP: window_send(live, WINDOW_KEY_UP, wparam, 0); return 0;
+    case WM_CLOSE: window_send(live, WINDOW_CLOSE, 0, 0); return 0;
     default: return DefWindowProcA(window, message, wparam, lparam);
     }
 }
@@ -116,7 +113,7 @@ static void make_gl_context() {
 
 WindowHandle window_create(const char* title, int width, int height, bool fullscreen,
                            WindowProc proc) {
-    if (live_handle != 0 || proc == nullptr || !register_class()) return 0;
+    if (window_live() != 0 || proc == nullptr || !register_class()) return 0;
     full_screen = fullscreen && display_mode_requested() != nullptr;
     const DWORD style = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
     const DWORD ex_style = full_screen ? WS_EX_APPWINDOW : WS_EX_APPWINDOW | WS_EX_WINDOWEDGE;
@@ -127,17 +124,12 @@ WindowHandle window_create(const char* title, int width, int height, bool fullsc
                            nullptr);
     if (hwnd == nullptr) return 0;
     make_gl_context();
-    window_proc = proc;
-    live_handle = next_handle++;
-    window_send(live_handle, WINDOW_CREATE, 0, 0);
-    return live_handle;
+    WindowHandle handle = window_handle_open(proc);
+    window_send(handle, WINDOW_CREATE, 0, 0);
+    return handle;
 }
 
-WindowHandle window_live() { return live_handle; }
-
 HWND window_hwnd() { return hwnd; }
-
-bool window_alive(WindowHandle window) { return window != 0 && window == live_handle; }
 
 bool window_show(WindowHandle window) {
     if (!window_alive(window)) return false;
@@ -150,39 +142,18 @@ bool window_show(WindowHandle window) {
     return mode_set;
 }
 
-void window_update(WindowHandle window) { window_send(window, WINDOW_PAINT, 0, 0); }
-
 void window_focus(WindowHandle window) {
     if (!window_alive(window)) return;
     SetForegroundWindow(hwnd);
     SetFocus(hwnd);
 }
 
-intptr_t window_send(WindowHandle window, WindowMessage message, uintptr_t wparam,
-                     intptr_t lparam) {
-    if (!window_alive(window)) return 0;
-    return window_proc(window, message, wparam, lparam);
-}
-
-intptr_t window_default(WindowHandle window, WindowMessage message, uintptr_t, intptr_t) {
-    if (message == WINDOW_CLOSE) window_destroy(window);
-    return 0;
-}
-
-void window_destroy(WindowHandle window) {
-    if (!window_alive(window) || destroying) return;
-    destroying = true;
-    window_send(window, WINDOW_DESTROY, 0, 0);
-    window_release_gl(window);
+void window_free() {
     ReleaseDC(hwnd, device_context);
     device_context = nullptr;
-    // The handle goes first, so that the messages of the destruction reach no procedure.
     HWND going = hwnd;
-    live_handle = 0;
-    window_proc = nullptr;
     hwnd = nullptr;
     DestroyWindow(going);
-    destroying = false;
 }
 
 void window_swap_buffers(WindowHandle window) {
