@@ -111,7 +111,8 @@ ended=$(awk '$1 >= 119000 { print NR - 1; exit }' "$tmp/trail_bands.clocks")
 # Across the end of the palette scene at 75 s, at 50 frames a second.
 clip palette_tilted 50 74000 76500
 same_picture palette_tilted 25 100
-# From the start of the show: black, then the first title over the title cubes.
-clip title 30 0 8000
-same_picture title 0 200
+# From the start of the show at 10 frames a second: black, then the first title over the title
+# cubes.
+clip title 10 0 8000
+same_picture title 0 60
 echo PASS
