@@ -6,20 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "audio/audio.h"
-#include "resources/resources.h"
 #include "synth/synth.h"
 #include "tests/app/demo_window.h"
-#include "tools/xm_writer.h"
-
-// Serves `bytes` as the soundtrack resource "MUSIC"/"XMMOD"; no bytes, no resource.
-static void serve_soundtrack(const std::vector<uint8_t>& bytes) {
-    static std::vector<uint8_t> served;
-    static EmbeddedResource table[1];
-    served = bytes;
-    table[0] = {"MUSIC", "XMMOD", served.data(), uint32_t(served.size())};
-    resources_use(table, served.empty() ? 0 : 1);
-}
+#include "tests/support/modules.h"
 
 TEST_F(DemoWindow, OnlyAKeyReleasedWhileEscapeIsHeldCloses) {
     // Keys as pairs: E for Escape or A, then + for down or - for up.
@@ -81,7 +70,7 @@ TEST_F(DemoWindow, BringUpPlaysALoadableSoundtrackAndFailsForAMissingOrMalformed
         {{}, false}, {std::vector<uint8_t>(module.begin(), module.begin() + 300), false}, {module, true}};
     for (const auto& [bytes, loads] : cases) {
         SCOPED_TRACE(bytes.size());
-        serve_soundtrack(bytes);
+        serve_resource("MUSIC", bytes.empty() ? "OTHER" : "XMMOD", bytes);  // no bytes: no soundtrack
         EXPECT_EQ(music_bring_up(), loads);
         EXPECT_EQ(demo_song != nullptr && music_time_ms(demo_song) > 0, loads);  // playing at once
     }
@@ -97,7 +86,7 @@ TEST_F(DemoWindow, BringUpPlaysALoadableSoundtrackAndFailsForAMissingOrMalformed
 // destruction stops the music, shows the cursor once and posts the quit (without it TearDown's
 // message loop would not return).
 TEST_F(DemoWindow, TheClockRunsFromTheFrameAfterTheBringUpAndClosingStopsTheMusic) {
-    serve_soundtrack(xm_write(xm_basic_module(4)));
+    serve_resource("MUSIC", "XMMOD", xm_write(xm_basic_module(4)));
     timeline_clock = demo_music_clock;
     timeline_music_start = music_bring_up;
     timeline_state = -3;

@@ -46,20 +46,6 @@ TEST_F(BlockRenderTest, PrepareDerivesTheRingFromTheMixRate) {
     EXPECT_TRUE(playing_song == &song && reinterpret_cast<uintptr_t>(mix_buffer) % 16 == 0);
 }
 
-// Preparing a song again starts it over: its voices, channels, position, speed and clock sound and
-// count as they did the first time.
-TEST(BlockRenderReplay, ASongPreparedAgainPlaysAsItDidTheFirstTime) {
-    music_set_file_callbacks(file_open, file_close, file_read, file_seek, file_tell);
-    for (const char* name : test_songs) {
-        Song* song = music_load((testdata_dir() / name).string().c_str(), nullptr);
-        ASSERT_NE(song, nullptr) << name;
-        const auto play = [song] { return std::pair{render_mono(song, 10 * 44100), song->time_ms}; };
-        const auto first = play();
-        EXPECT_TRUE(play() == first) << name;
-        music_free(song);
-    }
-}
-
 TEST_F(BlockRenderTest, TicksFallEvery848FramesAndTheStampsCarryTheClockOrderAndRow) {
     render_next_block();  // nothing runs without playback
     EXPECT_EQ((std::vector<int>{write_block, ticks, music_time_ms(&song)}), (std::vector<int>{0, 0, 0}));

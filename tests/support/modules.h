@@ -11,13 +11,18 @@
 #include "player/player.h"
 #include "tools/xm_writer.h"
 
-// Serves the bytes as the "MUSIC" resource "TEST" and loads them.
-inline Song* load_bytes(const std::vector<uint8_t>& bytes, SampleLoadCallback callback = nullptr) {
+// Serves the bytes as the one embedded resource, of that type and name.
+inline void serve_resource(const char* type, const char* name, const std::vector<uint8_t>& bytes) {
     static std::vector<uint8_t> served;
     static EmbeddedResource table[1];
     served = bytes;
-    table[0] = {"MUSIC", "TEST", served.data(), uint32_t(served.size())};
+    table[0] = {type, name, served.data(), uint32_t(served.size())};
     resources_use(table, 1);
+}
+
+// Serves the bytes as the "MUSIC" resource "TEST" and loads them.
+inline Song* load_bytes(const std::vector<uint8_t>& bytes, SampleLoadCallback callback = nullptr) {
+    serve_resource("MUSIC", "TEST", bytes);
     music_set_file_callbacks(resource_open, resource_close, resource_read, resource_seek, resource_tell);
     return music_load("TEST", callback);
 }
