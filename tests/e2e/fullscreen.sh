@@ -5,16 +5,6 @@
 # not offered; the refused switch comes after the window is made). All exit with 0.
 source "$(dirname "$0")/lib/common.sh"
 
-# yes_on SCREEN [ANSWER]: a new demo on that screen answers Yes, then ANSWER to the windowed offer.
-yes_on() {
-    start_x "$1" && launch_demo
-    box=$(find_window "$TITLE") || fail "no full-screen question on $1"
-    press "$box" Return
-    [ -z "$2" ] && return
-    box=$(find_window "Quib GL") || fail "no windowed-mode offer after the failed mode switch"
-    press "$box" "$2"
-}
-
 yes_on 1024x768x24
 demo_window "in full screen"
 escape_ends 2 "Escape in full screen"

@@ -23,13 +23,7 @@ for moment in title:9000 palette_a:50000 palette_b:65000 tilted:82500 bands:9850
     bytes=$(heard)
     kill -CONT "$DEMO_PID"
     lead=${lead:-$(($(first_sound "$SDL_DISKAUDIOFILE") - $(first_sound "$E2E_TMP/render.raw")))}
-    # The screen shows a frame drawn with the clock read a frame or two before the stop.
-    playing=$(((bytes - lead + 2048) / block))
-    for ((b = playing; ; b--)); do
-        [ $b -ge $((playing - 100)) ] || fail "$name: no frame of the clock up to 100 blocks (2 s) back is on the screen"
-        "$BUILD/quadrise-render" frame "$(sed -n "$((b + 1))p" "$clock")" -o "$E2E_TMP/frame.png" >/dev/null
-        [ "$(compare -metric AE "$E2E_TMP/frame.png" "$E2E_TMP/screen.png" null: 2>&1)" -lt 800 ] && break
-    done
+    shows_clock_of $(((bytes - lead + 2048) / block)) "$clock" "$name"
 done
 exits_cleanly 30 "the last moment"
 played=$(($(heard) - lead))

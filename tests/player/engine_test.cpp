@@ -2,7 +2,6 @@
 // position, notes, the volume column and the effects, as tables of cells and what they give.
 #include <gtest/gtest.h>
 
-#include <utility>
 #include <vector>
 
 #include "audio/audio.h"

@@ -47,6 +47,16 @@ start_windowed() {
     demo_window "after No"
 }
 
+# yes_on SCREEN [ANSWER]: a new demo on that screen answers Yes, then ANSWER to the windowed offer.
+yes_on() {
+    start_x "$1" && launch_demo
+    box=$(find_window "$TITLE") || fail "no full-screen question on $1"
+    press "$box" Return
+    [ -z "$2" ] && return
+    box=$(find_window "Quib GL") || fail "no windowed-mode offer after the failed mode switch"
+    press "$box" "$2"
+}
+
 demo_running() { ps -o stat= -p "$DEMO_PID" | grep -q '^[^Z]'; }
 
 # exits_cleanly SECONDS WHAT: the demo ends within SECONDS of WHAT, with exit code 0.
@@ -63,6 +73,18 @@ escape_ends() {
     sleep 0.3
     press "$WINDOW" Escape
     exits_cleanly "$@"
+}
+
+# shows_clock_of BLOCK CLOCKS WHAT: $E2E_TMP/screen.png is the frame quadrise-render draws for the
+# clock of block BLOCK (line BLOCK + 1 of CLOCKS) or of one up to 100 blocks (2 s) before it: the
+# screen shows a frame drawn with the clock read a frame or two before it was read.
+shows_clock_of() {
+    local b
+    for ((b = $1; b >= 0 && b >= $1 - 100; b--)); do
+        "$BUILD/quadrise-render" frame "$(sed -n "$((b + 1))p" "$2")" -o "$E2E_TMP/frame.png" >/dev/null
+        [ "$(compare -metric AE "$E2E_TMP/frame.png" "$E2E_TMP/screen.png" null: 2>&1)" -lt 800 ] && return 0
+    done
+    fail "$3: no frame of the clock up to 100 blocks (2 s) back is on the screen"
 }
 
 black_screen() { [ "$(import -window root -crop 1024x768+0+0 png:- | convert - -format '%[fx:maxima]' info:)" = 0 ]; }
