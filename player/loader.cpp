@@ -349,6 +349,9 @@ static bool read_sample_data(Song* song, SampleHeader* s, int32_t i, int32_t j) 
         song->sample_load_callback(s->data, byte_count, s->bits, i, j);
         if (!skip(sample_bytes[j])) return false;
     } else {
+        // The data takes the header's byte count, as trackers write and read it: an odd count of
+        // a 16-bit sample ends in a stray byte that belongs to no frame, and skipping it keeps the
+        // next sample's data in step.
         if (!read_bytes(s->data, byte_count) || !skip(sample_bytes[j] - uint32_t(byte_count)))
             return false;
         if (s->bits == 16) assemble_16bit(s->data, s->length);

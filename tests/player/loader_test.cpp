@@ -133,6 +133,24 @@ TEST_F(Loader, SixteenBitDeltasDecodeWrapping) {
     for (int k = 0; k < 64; ++k) ASSERT_EQ(song->instruments[0].samples[0]->data[k], s.frames[k]) << "frame " << k;
 }
 
+// The header counts a 16-bit sample's data in bytes; an odd count leaves a stray byte that belongs
+// to no frame, and the next sample's data starts after it, not after the whole frames.
+TEST_F(Loader, SixteenBitSampleWithAnOddByteLengthKeepsTheNextSampleInStep) {
+    XmModule m = xm_basic_module(2);
+    XmSample odd = xm_test_sample(16, 3), next = xm_test_sample(8, 5);
+    odd.length_bytes_override = 7;
+    for (int k = 0; k < 5; ++k) next.frames[k] = int16_t(10 * k + 3);
+    m.instruments[0].samples = {odd, next};
+    std::vector<uint8_t> bytes = xm_write(m);
+    bytes.insert(bytes.end() - 5, 0x55);  // the stray byte, between the two samples' data
+    ASSERT_TRUE((song = load_bytes(bytes)) != nullptr) << music_load_error();
+    const SampleHeader& first = *song->instruments[0].samples[0];
+    const SampleHeader& second = *song->instruments[0].samples[1];
+    EXPECT_EQ(first.length, 3u);
+    for (int k = 0; k < 3; ++k) EXPECT_EQ(first.data[k], odd.frames[k]) << "first sample, frame " << k;
+    for (int k = 0; k < 5; ++k) EXPECT_EQ(second.data[k], int16_t(next.frames[k] << 8)) << "second sample, frame " << k;
+}
+
 // ---- The sample-load callback -----------------------------------------------------------------
 
 std::vector<std::array<int, 5>> calls;  // byte count, bits, instrument, sample, zero-filled
