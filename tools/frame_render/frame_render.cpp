@@ -1,6 +1,6 @@
 // The demo's pictures without the demo: its window procedure on a hidden window, and the timeline
 // walked with the clock stepped as the demo's clock steps.
-#include "tools/frame_render.h"
+#include "tools/frame_render/frame_render.h"
 
 #include <GL/gl.h>
 

@@ -1,5 +1,5 @@
 // One fuzz input through the loader and the block renderer, or through the module text reader.
-#include "tools/fuzz_inputs.h"
+#include "tools/fuzz/fuzz_inputs.h"
 
 #include <cstring>
 #include <string>
@@ -7,8 +7,8 @@
 #include "audio/audio.h"
 #include "player/player.h"
 #include "resources/resources.h"
-#include "tools/xm_text.h"
-#include "tools/xm_writer.h"
+#include "tools/soundtrack_source/xm_text.h"
+#include "tools/xm_writer/xm_writer.h"
 
 namespace {
 

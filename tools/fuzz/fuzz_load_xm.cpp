@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "tools/fuzz_inputs.h"
-#include "tools/xm_writer.h"
+#include "tools/fuzz/fuzz_inputs.h"
+#include "tools/xm_writer/xm_writer.h"
 
 namespace {
 

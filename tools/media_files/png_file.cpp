@@ -1,6 +1,6 @@
 // 8-bit RGB pictures written as PNG files, through libpng's simplified interface (its errors come
 // back as results with a message, never as a jump out of our code).
-#include "tools/png_file.h"
+#include "tools/media_files/png_file.h"
 
 #include <png.h>
 

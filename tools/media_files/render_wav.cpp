@@ -1,11 +1,11 @@
-#include "tools/render_wav.h"
+#include "tools/media_files/render_wav.h"
 
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
 
 #include "audio/audio.h"
-#include "tools/progress_bar.h"
+#include "tools/progress_bar/progress_bar.h"
 
 constexpr double UNTIMED_CAP_SECONDS = 600.0;
 

@@ -1,11 +1,11 @@
 // The WAV files quadrise-render writes: 16-bit PCM through libsndfile, each written whole or not
-// at all (tools/output_file.h).
+// at all (tools/output_file/output_file.h).
 #pragma once
 
 #include <sndfile.h>
 
 #include "player/player.h"
-#include "tools/output_file.h"
+#include "tools/output_file/output_file.h"
 
 // Opens the temporary file of output as a 16-bit PCM WAV file; null when it cannot be created.
 SNDFILE* wav_create(const OutputFile& output, int sample_rate, int channels);

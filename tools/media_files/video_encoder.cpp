@@ -1,6 +1,6 @@
 // The video file's two encoders, the muxer that interleaves them, and the worker thread that feeds
 // them from the picture slots the renderer fills.
-#include "tools/video_encoder.h"
+#include "tools/media_files/video_encoder.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -18,7 +18,7 @@ extern "C" {
 #include <thread>
 #include <vector>
 
-#include "tools/progress_bar.h"
+#include "tools/progress_bar/progress_bar.h"
 
 constexpr int32_t SAMPLE_RATE = 44100;
 constexpr int64_t AUDIO_BIT_RATE = 192000;

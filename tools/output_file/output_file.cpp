@@ -1,4 +1,4 @@
-#include "tools/output_file.h"
+#include "tools/output_file/output_file.h"
 
 #include <unistd.h>
 #ifdef _WIN32

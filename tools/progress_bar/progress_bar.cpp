@@ -1,5 +1,5 @@
 // The long renders' progress bar on a terminal, and their elapsed times.
-#include "tools/progress_bar.h"
+#include "tools/progress_bar/progress_bar.h"
 
 #include <unistd.h>
 

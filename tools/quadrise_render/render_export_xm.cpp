@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "synth/synth.h"
-#include "tools/output_file.h"
-#include "tools/render_commands.h"
-#include "tools/render_options.h"
-#include "tools/soundtrack.h"
+#include "tools/output_file/output_file.h"
+#include "tools/quadrise_render/render_commands.h"
+#include "tools/quadrise_render/render_options.h"
+#include "tools/soundtrack/soundtrack.h"
 
 static const char HELP[] =
     "usage: quadrise-render export-xm OUT.xm [--bare]\n"

@@ -4,11 +4,11 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "tools/frame_render.h"
-#include "tools/output_file.h"
-#include "tools/png_file.h"
-#include "tools/render_commands.h"
-#include "tools/render_options.h"
+#include "tools/frame_render/frame_render.h"
+#include "tools/media_files/png_file.h"
+#include "tools/output_file/output_file.h"
+#include "tools/quadrise_render/render_commands.h"
+#include "tools/quadrise_render/render_options.h"
 
 static const char HELP[] =
     "usage: quadrise-render frame MS -o OUT.png\n"

@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "synth/synth.h"
-#include "tools/render_commands.h"
-#include "tools/render_options.h"
-#include "tools/render_wav.h"
-#include "tools/soundtrack_frame.h"
+#include "tools/media_files/render_wav.h"
+#include "tools/quadrise_render/render_commands.h"
+#include "tools/quadrise_render/render_options.h"
+#include "tools/soundtrack_source/soundtrack_frame.h"
 
 static const char HELP[] =
     "usage: quadrise-render instruments DIR\n"

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "tools/render_commands.h"
+#include "tools/quadrise_render/render_commands.h"
 
 static void print_usage(FILE* to) {
     std::fputs(

@@ -5,9 +5,9 @@
 #include <cstring>
 
 #include "player/player.h"
-#include "tools/render_commands.h"
-#include "tools/render_options.h"
-#include "tools/render_wav.h"
+#include "tools/media_files/render_wav.h"
+#include "tools/quadrise_render/render_commands.h"
+#include "tools/quadrise_render/render_options.h"
 
 static const char HELP[] =
     "usage: quadrise-render module FILE.xm -o OUT.wav [--seconds N]\n"

@@ -1,4 +1,4 @@
-#include "tools/render_options.h"
+#include "tools/quadrise_render/render_options.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -4,10 +4,10 @@
 #include <cstdio>
 
 #include "synth/synth.h"
-#include "tools/render_commands.h"
-#include "tools/render_options.h"
-#include "tools/render_wav.h"
-#include "tools/soundtrack.h"
+#include "tools/media_files/render_wav.h"
+#include "tools/quadrise_render/render_commands.h"
+#include "tools/quadrise_render/render_options.h"
+#include "tools/soundtrack/soundtrack.h"
 
 static const char HELP[] =
     "usage: quadrise-render soundtrack -o OUT.wav [--seconds N]\n"

@@ -3,9 +3,9 @@
 #include <cstdio>
 
 #include "synth/synth.h"
-#include "tools/render_commands.h"
-#include "tools/render_options.h"
-#include "tools/soundtrack.h"
+#include "tools/quadrise_render/render_commands.h"
+#include "tools/quadrise_render/render_options.h"
+#include "tools/soundtrack/soundtrack.h"
 
 static const char HELP[] =
     "usage: quadrise-render timemap\n"

@@ -1,9 +1,9 @@
-#include "tools/soundtrack.h"
+#include "tools/soundtrack/soundtrack.h"
 
 #include "audio/audio.h"
 #include "resources/resources.h"
 #include "synth/synth.h"
-#include "tools/xm_writer.h"
+#include "tools/xm_writer/xm_writer.h"
 
 QUADRISE_RESOURCE_TABLE(quadrise_resources);
 

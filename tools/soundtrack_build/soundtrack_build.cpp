@@ -5,9 +5,9 @@
 #include <sstream>
 #include <string>
 
-#include "tools/output_file.h"
-#include "tools/soundtrack_frame.h"
-#include "tools/xm_text.h"
+#include "tools/output_file/output_file.h"
+#include "tools/soundtrack_source/soundtrack_frame.h"
+#include "tools/soundtrack_source/xm_text.h"
 
 int main(int argc, char** argv) {
     if (argc != 3) {

@@ -1,5 +1,5 @@
 // The frame's values, in the order of the module's fields.
-#include "tools/soundtrack_frame.h"
+#include "tools/soundtrack_source/soundtrack_frame.h"
 
 #include <cstdint>
 

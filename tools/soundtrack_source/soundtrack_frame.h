@@ -3,7 +3,7 @@
 // timing are built around; the text source supplies the order list and the cells.
 #pragma once
 
-#include "tools/xm_writer.h"
+#include "tools/xm_writer/xm_writer.h"
 
 // The module with empty patterns of the fixed row counts, an empty order list and the six
 // instruments, whose 16-bit samples have the synthesized lengths and all-zero data.

@@ -1,6 +1,6 @@
 // The module text reader: one line at a time, each field checked where it stands so that an
 // error names its line and column.
-#include "tools/xm_text.h"
+#include "tools/soundtrack_source/xm_text.h"
 
 #include <cstddef>
 #include <cstdint>

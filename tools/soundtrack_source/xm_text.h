@@ -20,7 +20,7 @@
 
 #include <string>
 
-#include "tools/xm_writer.h"
+#include "tools/xm_writer/xm_writer.h"
 
 // Reads the order list and the cells of every pattern into module. False at the first error,
 // which xm_text_error() then locates; module is then partly filled.

@@ -1,5 +1,5 @@
 // The XM writer: module description -> Extended Module bytes, little-endian, written byte by byte.
-#include "tools/xm_writer.h"
+#include "tools/xm_writer/xm_writer.h"
 
 #include <algorithm>
 

@@ -8,13 +8,14 @@
 #include <iterator>
 #include <vector>
 
-#include "tools/fuzz_inputs.h"
+#include "tools/fuzz/fuzz_inputs.h"
 
 namespace {
 
 std::vector<std::vector<uint8_t>> corpus(const char* target) {
+    // From tests/tools/fuzz/ to tests/data/fuzz/<target>.
     const std::filesystem::path folder =
-        std::filesystem::path(__FILE__).parent_path().parent_path() / "data" / "fuzz" / target;
+        std::filesystem::path(__FILE__).parent_path() / ".." / ".." / "data" / "fuzz" / target;
     std::vector<std::vector<uint8_t>> inputs;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
         std::ifstream file(entry.path(), std::ios::binary);

@@ -8,7 +8,7 @@
 
 #include "synth/synth.h"
 #include "tests/support/modules.h"
-#include "tools/soundtrack.h"
+#include "tools/soundtrack/soundtrack.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "tools/xm_text.h"
+#include "tools/soundtrack_source/xm_text.h"
 
 namespace {
 
