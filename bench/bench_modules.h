@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/xm_writer.h"
+#include "tools/xm_writer/xm_writer.h"
 
 // A 16-bit sample of a decaying tone (frames), looped as asked.
 inline XmSample bench_sample(uint32_t frames, double cycle, uint8_t loop_bits, uint32_t loop_start,

@@ -14,7 +14,7 @@
 
 #include "app/app.h"
 #include "timeline/timeline.h"
-#include "tools/frame_render.h"
+#include "tools/frame_render/frame_render.h"
 
 static void BM_Frames(benchmark::State& state, uint32_t start, CubeDrawing drawing) {
     cube_drawing = drawing;

@@ -1,8 +1,8 @@
 // The glyphs of the 9x15 bitmap font from space to '~', as freeglut's GLUT_BITMAP_9_BY_15 draws
-// them, written by tools/font_table_build.cpp. Every glyph is a FONT_WIDTH x FONT_HEIGHT bitmap for
-// glBitmap, rows bottom to top, FONT_ROW_BYTES a row, the leftmost pixel in the top bit of the
-// first byte, drawn FONT_X_ORIGIN, FONT_Y_ORIGIN pixels left of and below the raster position,
-// which then moves FONT_ADVANCE pixels right.
+// them, written by tools/font_table_build/font_table_build.cpp. Every glyph is a FONT_WIDTH x
+// FONT_HEIGHT bitmap for glBitmap, rows bottom to top, FONT_ROW_BYTES a row, the leftmost pixel in
+// the top bit of the first byte, drawn FONT_X_ORIGIN, FONT_Y_ORIGIN pixels left of and below the
+// raster position, which then moves FONT_ADVANCE pixels right.
 //
 // The bitmap data comes from freeglut, under this notice:
 //

@@ -11,7 +11,7 @@
 #include "app/app.h"
 #include "tests/platform/test_display.h"
 #include "timeline/timeline.h"
-#include "tools/frame_render.h"
+#include "tools/frame_render/frame_render.h"
 
 constexpr int32_t W = FRAME_WIDTH, H = FRAME_HEIGHT;
 typedef std::vector<uint8_t> Picture;  // RGB, top row first

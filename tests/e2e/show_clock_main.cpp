@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "audio/audio.h"
-#include "tools/soundtrack.h"
+#include "tools/soundtrack/soundtrack.h"
 
 int main() {
     Song* song = soundtrack_synthesize() ? soundtrack_load() : nullptr;

@@ -9,7 +9,7 @@
 #include "audio/audio.h"
 #include "resources/resources.h"
 #include "player/player.h"
-#include "tools/xm_writer.h"
+#include "tools/xm_writer/xm_writer.h"
 
 // Serves the bytes as the one embedded resource, of that type and name.
 inline void serve_resource(const char* type, const char* name, const std::vector<uint8_t>& bytes) {
