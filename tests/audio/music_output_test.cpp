@@ -89,6 +89,7 @@ TEST_F(MusicOutput, PlayCursorFollowsTheByteCountAcrossItsWrapAt2To32) {
         {0, 2048, 2000},                     // the dummy device's pace, over two loops of the ring
         {wrap - 3 * ring_bytes, 2048, 2000}, // across the wrap
         {wrap - 6, 4, 4},                    // counts that are not whole frames, at the wrap
+        {0, 2, 4000},                        // half a frame at a time: the halves add up
         {wrap - 1000, ring_bytes + 4, 5},    // a whole ring and a frame between readings
     };
     for (const auto& c : cases) {

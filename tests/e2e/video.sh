@@ -39,8 +39,8 @@ frame_clocks() {  # FPS: "frame clock" for every frame of the show
 # clip NAME FPS FROM TO: the video of the show from FROM to TO ms of music, as NAME.mp4, with the
 # clocks of its frames (line j + 1 for frame j) in NAME.clocks and its first frame in the show as
 # FIRST. ffprobe finds one H.264 stream at the rate and size asked for, BT.709 in yuv420p, and one
-# AAC stream at 44100 Hz stereo, each as long as the frames whose clock is in the range, within a
-# frame.
+# AAC stream at 44100 Hz stereo, both starting at 0 (the first picture with the first sound), each
+# as long as the frames whose clock is in the range, within a frame.
 clip() {
     "$render" video -o "$tmp/$1.mp4" --fps $2 --from $3 --to $4 >"$tmp/out" 2>"$tmp/err" ||
         fail "$1: $(cat "$tmp/err")"
@@ -49,13 +49,13 @@ clip() {
     frame_clocks $2 | awk -v from=$3 -v to=$4 '$2 >= from && $2 < to' >"$tmp/$1.frames"
     cut -d' ' -f2 "$tmp/$1.frames" >"$tmp/$1.clocks"
     FIRST=$(head -n1 "$tmp/$1.frames" | cut -d' ' -f1)
-    ffprobe -v error -show_entries stream=codec_type,codec_name,width,height,pix_fmt,color_space,avg_frame_rate,sample_rate,channels,duration \
+    ffprobe -v error -show_entries stream=codec_type,codec_name,width,height,pix_fmt,color_space,avg_frame_rate,sample_rate,channels,start_time,duration \
         -of compact=p=0 "$tmp/$1.mp4" >"$tmp/$1.probe" || fail "$1: ffprobe cannot read it"
     awk -F'[|=]' -v fps=$2 -v frames=$(wc -l <"$tmp/$1.clocks") '
-        { for (i = 1; i < NF; i += 2) f[$i] = $(i + 1); long = (f["duration"] - frames / fps) ^ 2 <= 1 / fps ^ 2 }
+        { for (i = 1; i < NF; i += 2) f[$i] = $(i + 1); timed = f["start_time"] == 0 && (f["duration"] - frames / fps) ^ 2 <= 1 / fps ^ 2 }
         f["codec_type"] == "video" && f["codec_name"] == "h264" && f["width"] == 1024 && f["height"] == 768 &&
-            f["pix_fmt"] == "yuv420p" && f["color_space"] == "bt709" && f["avg_frame_rate"] == fps "/1" && long { ++video }
-        f["codec_type"] == "audio" && f["codec_name"] == "aac" && f["sample_rate"] == 44100 && f["channels"] == 2 && long { ++audio }
+            f["pix_fmt"] == "yuv420p" && f["color_space"] == "bt709" && f["avg_frame_rate"] == fps "/1" && timed { ++video }
+        f["codec_type"] == "audio" && f["codec_name"] == "aac" && f["sample_rate"] == 44100 && f["channels"] == 2 && timed { ++audio }
         END { exit !(NR == 2 && video == 1 && audio == 1) }' "$tmp/$1.probe" ||
         fail "$1: $(wc -l <"$tmp/$1.clocks") frames wanted, found $(cat "$tmp/$1.probe")"
 }

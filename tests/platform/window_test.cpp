@@ -3,6 +3,8 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <csignal>
+#include <cstdio>
 #include <vector>
 
 #include "platform/sdl/internal.h"
@@ -55,5 +57,22 @@ TEST(Cursor, VisibleWhileTheDisplayCounterIsNotNegative) {
     for (const auto& [show, counter] : {std::pair{false, -1}, {false, -2}, {true, -1}, {true, 0}}) {
         EXPECT_EQ(cursor_show(show), counter);
         EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), counter < 0 ? SDL_DISABLE : SDL_ENABLE);
+    }
+}
+
+// The first SIGINT or SIGTERM only asks the program to end the ordinary way; a second one arriving
+// while that is under way ends it at once, as the signal's default action does.
+TEST(InterruptDeathTest, TheFirstSignalAsksToEndASecondEndsAtOnce) {
+    for (int signal : {SIGINT, SIGTERM}) {
+        EXPECT_EXIT(
+            {
+                platform_end_on_interrupt();
+                std::raise(signal);
+                std::fputs(platform_interrupted() ? "asked to end\n" : "not noted\n", stderr);
+                std::raise(signal);
+                std::_Exit(0);
+            },
+            testing::KilledBySignal(signal), "asked to end")
+            << signal;
     }
 }

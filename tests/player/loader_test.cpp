@@ -84,7 +84,7 @@ TEST_F(Loader, InstrumentsLoadWithEnvelopesTamedAndFadeoutDoubled) {
     XmInstrument clipped = first, beyond = first;
     clipped.volume_envelope = {{{0, 64}, {4, 0}}, 7, 5, 0, 1, 13};  // 13 points, sustain at 5
     clipped.panning_envelope = {{{0, 32}}, 5, 0, 0, 0, {}};         // one point
-    beyond.volume_envelope = {{{0, 64}, {4, 0}, {8, 10}}, 7, 3, 2, 4, {}};
+    beyond.volume_envelope = {{{0, 64}, {4, 0}, {8, 10}}, 7, 3, 2, 3, {}};
     m.instruments.insert(m.instruments.end(), {XmInstrument{}, clipped, beyond});
     ASSERT_TRUE(load(m)) << music_load_error();
     const Instrument* i = song->instruments;
@@ -96,7 +96,7 @@ TEST_F(Loader, InstrumentsLoadWithEnvelopesTamedAndFadeoutDoubled) {
     // 13 points are clipped to 12, which hold sustain 5 and loop 0..1; one point is no envelope.
     EXPECT_EQ((std::array<int, 4>{i[2].vol_point_count, i[2].vol_type, i[2].vol_sustain, i[2].pan_type}),
               (std::array{12, 7, 5, 0}));
-    // Sustain 3 and loop end 4 lie beyond 3 points: both are switched off.
+    // Sustain 3 and loop end 3 name a fourth point of 3: both are switched off.
     EXPECT_EQ((std::array<int, 3>{i[3].vol_type, i[3].vol_sustain, i[3].vol_loop_end}), (std::array{1, 0, 0}));
 }
 

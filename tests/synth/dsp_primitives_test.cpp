@@ -65,3 +65,18 @@ TEST(DspPrimitives, DelayReadsClampToTheLineAndInterpolateAndABackwardPhaseWraps
     delay_lines[0] = nullptr;
     delay_pos = 0;
 }
+
+// At the corner (cutoff 0.1 of half the sample rate: 2205 Hz, 20 samples a cycle) both sections
+// pass 1/damping of a sine: 1/sqrt(2) without resonance, the Butterworth corner, and sqrt(2) at
+// resonance 0.5.
+TEST(DspPrimitives, TwoPoleSectionsMeetTheirCornerWithButterworthDamping) {
+    const std::vector<double> x = sine(2000, 20.0);
+    for (double res : {0.0, 0.5}) {
+        for (auto section : {&lowpass2, &highpass2}) {
+            filters_reset();
+            std::vector<double> y;
+            for (double v : x) y.push_back(section(4, v, 0.1, res));
+            EXPECT_NEAR(sine_amplitude(y, 20.0, 20), 1.0 / ((1.0 - res) * std::sqrt(2.0)), 1e-9) << res;
+        }
+    }
+}

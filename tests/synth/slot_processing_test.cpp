@@ -75,9 +75,7 @@ TEST_F(SlotProcessing, EqualiserGainsSetTheLevelOfTheirRegions) {
               (std::vector<double>{0.99 * 0.5, 0.99 * -0.25, 1.0, 0.99 * 0.1, 0.99 * -0.7}));
     // Gain 100 in the region above band 6 gives 10^-1 - 0.01 = 0.09, away from the run-in and out.
     const std::vector<float> gains = {200, 200, 200, 200, 200, 200, 200, 100, 200, 200};
-    std::vector<double> sine(3000);
-    for (size_t k = 0; k < sine.size(); ++k) sine[k] = std::sin(2.0 * M_PI * 5500.0 * k / 44100.0);
-    EXPECT_NEAR(peak(run(ProgramBuilder().step(OP_GRAPHIC_EQ, 1, gains), sine), 500, 500), 0.09, 0.01);
+    EXPECT_NEAR(peak(run(ProgramBuilder().step(OP_GRAPHIC_EQ, 1, gains), sine(3000, 44100.0 / 5500.0)), 500, 500), 0.09, 0.01);
 }
 
 // Opcode 22 over slot 1 for 88 samples: attack 0.01 ms, decay 1.01 ms, rate 1, negligible glide,

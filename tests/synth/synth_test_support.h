@@ -76,6 +76,25 @@ inline double peak(const std::vector<double>& samples, size_t from = 0, size_t m
     return top;
 }
 
+// `count` samples of a sine of `period` samples a cycle and amplitude `level`, starting at phase 0.
+inline std::vector<double> sine(size_t count, double period, double level = 1.0) {
+    std::vector<double> samples(count);
+    for (size_t k = 0; k < count; ++k) samples[k] = level * std::sin(2.0 * M_PI * k / period);
+    return samples;
+}
+
+// The amplitude of the sine of `period` samples a cycle over the last `cycles` whole cycles of
+// `samples`: the settled level of a response to that sine.
+inline double sine_amplitude(const std::vector<double>& samples, double period, int cycles) {
+    const size_t count = size_t(cycles * period);
+    double in_phase = 0.0, quadrature = 0.0;
+    for (size_t k = samples.size() - count; k < samples.size(); ++k) {
+        in_phase += samples[k] * std::sin(2.0 * M_PI * k / period);
+        quadrature += samples[k] * std::cos(2.0 * M_PI * k / period);
+    }
+    return 2.0 * std::hypot(in_phase, quadrature) / double(count);
+}
+
 class SynthSlots : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(synth_slots_create()); }

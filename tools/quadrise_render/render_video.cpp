@@ -17,6 +17,7 @@
 #include "tools/progress_bar/progress_bar.h"
 #include "tools/quadrise_render/render_commands.h"
 #include "tools/quadrise_render/render_options.h"
+#include "tools/quadrise_render/video_frames.h"
 #include "tools/soundtrack/soundtrack.h"
 
 static const char HELP[] =
@@ -49,12 +50,9 @@ static volatile std::sig_atomic_t interrupted = 0;
 
 static void on_signal(int signal) { interrupted = signal; }
 
-// The first sound frame at or after frame k's moment, k/fps.
-static int64_t frame_sound(int64_t k) { return (k * mix_rate + fps - 1) / fps; }
-
 // The music clock at frame k: the stamp of the block holding the frame's first sound frame.
 static uint32_t frame_clock(int64_t k) {
-    int64_t block = frame_sound(k) / block_frames;
+    int64_t block = video_frame_sound(k, fps, mix_rate) / block_frames;
     while (static_cast<int64_t>(block_clock.size()) <= block) {
         int32_t b = write_block;
         render_next_block();
@@ -136,10 +134,10 @@ static void report(const char* path, int64_t frames, double drawing_s, double wa
 // Draws and encodes the frames into the file; the exit code.
 static int write_video(const char* path, int64_t first, int64_t end, int32_t crf) {
     OutputFile output = output_begin(path);
-    int64_t sound = frame_sound(first);
-    VideoFormat format = {
-        output.temp.c_str(),     FRAME_WIDTH, FRAME_HEIGHT, fps, crf, heard.data() + 2 * sound,
-        frame_sound(end) - sound};
+    int64_t sound = video_frame_sound(first, fps, mix_rate);
+    int64_t sound_end = video_frame_sound(end, fps, mix_rate);
+    VideoFormat format = {output.temp.c_str(),      FRAME_WIDTH,      FRAME_HEIGHT, fps, crf,
+                          heard.data() + 2 * sound, sound_end - sound};
     if (!video_open(format)) {
         output_discard(output);
         std::fprintf(stderr, "quadrise-render video: cannot write %s: %s\n", path, video_error());
@@ -173,8 +171,9 @@ static int write_video(const char* path, int64_t first, int64_t end, int32_t crf
 static bool cut_show(uint32_t from_ms, uint32_t to_ms, int64_t* first, int64_t* end) {
     show_song = soundtrack_synthesize() ? soundtrack_load() : nullptr;
     if (!playback_prepare(show_song)) return false;
-    for (*first = 0; frame_clock(*first) < from_ms;) ++*first;
-    for (*end = *first; frame_clock(*end) < to_ms;) ++*end;
+    VideoCut cut = video_cut(frame_clock, from_ms, to_ms);
+    *first = cut.first;
+    *end = cut.end;
     return true;
 }
 
