@@ -86,7 +86,8 @@ intptr_t window_send(WindowHandle window, WindowMessage message, uintptr_t wpara
 // The default handling of a message: WINDOW_CLOSE destroys the window; the rest return 0.
 intptr_t window_default(WindowHandle window, WindowMessage message, uintptr_t wparam,
                         intptr_t lparam);
-// Sends WINDOW_DESTROY, then removes the window and whatever of its GL context remains.
+// Takes the window off the screen, sends WINDOW_DESTROY, then removes the window and whatever of
+// its GL context remains.
 void window_destroy(WindowHandle window);
 // True while the window exists.
 bool window_alive(WindowHandle window);

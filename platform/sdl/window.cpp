@@ -98,6 +98,8 @@ void window_focus(WindowHandle window) {
     SDL_SetWindowInputFocus(sdl_window);
 }
 
+void window_hide() { SDL_HideWindow(sdl_window); }
+
 void window_free() {
     SDL_DestroyWindow(sdl_window);
     sdl_window = nullptr;

@@ -148,6 +148,8 @@ void window_focus(WindowHandle window) {
     SetFocus(hwnd);
 }
 
+void window_hide() { ShowWindow(hwnd, SW_HIDE); }
+
 void window_free() {
     ReleaseDC(hwnd, device_context);
     device_context = nullptr;
