@@ -1,5 +1,7 @@
 // The program's one window: a borderless pop-up of the "OpenGL" class at (0, 0), with a WGL
 // context, and the window procedure that turns its Win32 messages into the program's.
+#include <vector>
+
 #include "platform/win32/internal.h"
 
 static const char* const class_name = "OpenGL";
@@ -48,32 +50,17 @@ static bool register_class() {
     return registered;
 }
 
-// How well a pixel format fits: RGBA 8/8/8 with a double buffer and 8 stencil bits is needed;
-// among those the deepest depth buffer up to 32 bits wins, then accumulation bits. -1 for a
-// format that does not fit.
-static int format_score(const PIXELFORMATDESCRIPTOR& format) {
-    const DWORD needed = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
-    if ((format.dwFlags & needed) != needed || format.iPixelType != PFD_TYPE_RGBA) return -1;
-    if (format.cRedBits != 8 || format.cGreenBits != 8 || format.cBlueBits != 8) return -1;
-    if (format.cStencilBits != 8 || format.cDepthBits > 32) return -1;
-    return format.cDepthBits * 2 + (format.cAccumBits > 0 ? 1 : 0);
-}
-
-// The best format the device offers by format_score; where none fits, what the system picks for
-// the same request, and where it picks nothing, format 1.
+// The best format the device offers (pixel_format_choose); where none fits, what the system picks
+// for the same request, and where it picks nothing, format 1.
 static int choose_format(HDC dc) {
-    PIXELFORMATDESCRIPTOR format = {};
-    int count = DescribePixelFormat(dc, 1, sizeof format, &format);
-    int best = 0;
-    int best_score = -1;
-    for (int i = 1; i <= count; ++i) {
-        if (DescribePixelFormat(dc, i, sizeof format, &format) == 0) continue;
-        int score = format_score(format);
-        if (score > best_score) {
-            best = i;
-            best_score = score;
-        }
+    PIXELFORMATDESCRIPTOR first = {};
+    int count = DescribePixelFormat(dc, 1, sizeof first, &first);
+    // A format that cannot be described is left zeroed, which fits nothing.
+    std::vector<PIXELFORMATDESCRIPTOR> formats(count > 0 ? count : 0);
+    for (int i = 0; i < count; ++i) {
+        if (DescribePixelFormat(dc, i + 1, sizeof formats[i], &formats[i]) == 0) formats[i] = {};
     }
+    int best = pixel_format_choose(formats.data(), count);
     if (best != 0) return best;
     PIXELFORMATDESCRIPTOR request = {};
     request.nSize = sizeof request;
