@@ -67,6 +67,10 @@ constexpr uint32_t VK_ESCAPE = 27;
 typedef intptr_t (*WindowProc)(WindowHandle window, WindowMessage message, uintptr_t wparam,
                                intptr_t lparam);
 
+// Registers the class the program's window belongs to, where the system has window classes (it
+// has none on X, where this only says yes). False when the system refuses; platform_error() then
+// says why. Registered once; window_create registers it itself when nobody has.
+bool window_register_class();
 // Creates the window at (0, 0) with the given client size and title, on the requested
 // full-screen mode when fullscreen is true. The GL context (RGBA 8/8/8, double buffer, the
 // deepest depth buffer up to 32 bits, 8 stencil bits, accumulation bits where offered) is made

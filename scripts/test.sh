@@ -34,7 +34,7 @@ source "$root/scripts/wine.sh"
 wine_warm  # before ctest runs anything under wine
 cmake --preset win64 -S "$root"
 cmake --build "$root/build-win64" -j"$jobs" --target quadrise synth_tests player_tests audio_tests resources_tests \
-    platform_tests
+    platform_tests quadrise-class-taken
 run_tests "$root/build-win64"
 # The 32-bit build takes its module from the 64-bit module builder. It is built and tested where
 # the kernel runs 32-bit programs; elsewhere scripts/build-windows.sh still builds it.

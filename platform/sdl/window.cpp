@@ -46,6 +46,8 @@ static SDL_Window* make_window(const char* title, int width, int height, Uint32 
     return SDL_CreateWindow(title, 0, 0, width, height, flags);
 }
 
+bool window_register_class() { return true; }
+
 WindowHandle window_create(const char* title, int width, int height, bool fullscreen,
                            WindowProc proc) {
     if (window_live() != 0 || proc == nullptr) return 0;

@@ -36,7 +36,7 @@ static LRESULT CALLBACK win32_proc(HWND window, UINT message, WPARAM wparam, LPA
     }
 }
 
-static bool register_class() {
+bool window_register_class() {
     static bool registered = false;
     if (registered) return true;
     WNDCLASSA window_class = {};
@@ -47,7 +47,10 @@ static bool register_class() {
     window_class.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     window_class.lpszClassName = class_name;
     registered = RegisterClassA(&window_class) != 0;
-    return registered;
+    if (!registered) {
+        return platform_fail("cannot register the window class", system_error_text(GetLastError()));
+    }
+    return true;
 }
 
 // The best format the device offers (pixel_format_choose); where none fits, what the system picks
@@ -100,7 +103,7 @@ static void make_gl_context() {
 
 WindowHandle window_create(const char* title, int width, int height, bool fullscreen,
                            WindowProc proc) {
-    if (window_live() != 0 || proc == nullptr || !register_class()) return 0;
+    if (window_live() != 0 || proc == nullptr || !window_register_class()) return 0;
     full_screen = fullscreen && display_mode_requested() != nullptr;
     const DWORD style = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
     const DWORD ex_style = full_screen ? WS_EX_APPWINDOW : WS_EX_APPWINDOW | WS_EX_WINDOWEDGE;

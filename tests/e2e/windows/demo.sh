@@ -4,7 +4,8 @@
 # silence between them), and a frame on the screen is the one quadrise-render draws for the
 # music time then; releasing Escape ends it with 0, nothing left running. "Yes" (Return) where
 # the display can add 1024x768 switches to it and back at exit; where it cannot, the program's
-# own offer of windowed mode, declined, ends it. Without a sound device it runs silent with one
+# own offer of windowed mode, declined, ends it. A window class the system refuses gets its own
+# message, right after the question, and ends it. Without a sound device it runs silent with one
 # line on standard error saying why. The module builder beside the demo writes over a file of its
 # output's name (a plain rename refuses to on Windows), the same module as the Linux build's.
 source "$2/tests/e2e/lib/common.sh"
@@ -84,6 +85,18 @@ yes_on 1280x1024x24 n
 box=$(find_window ERROR) || fail "no closing message after declining windowed mode"
 press "$box" Return
 exits_cleanly 5 "the closing message"
+
+# A window class of the demo's name that the system holds already (quadrise-class-taken.exe): the
+# question answered Yes, then the registration's own message before any word of the display mode,
+# and the end. wine's trace names each box by its text.
+WINEDEBUG=$WINEDEBUG,trace+msgbox EXE=$(dirname "$EXE")/quadrise-class-taken.exe launch_demo
+box=$(find_window "$TITLE") || fail "no full-screen question with the window class taken"
+press "$box" Return
+box=$(find_window ERROR) || fail "no message when the window class is refused"
+press "$box" Return
+exits_cleanly 5 "the message of the refused window class"
+[ "$(sed -n 's/.*:MSGBOX_OnInit L//p' "$E2E_TMP/err")" = '"1024x768 fullscreen?."
+"Failed To Register The Window Class."' ] || fail "other boxes with the window class taken: $(grep MSGBOX "$E2E_TMP/err")"
 
 # No sound device: silent, with one line of the program's own on standard error.
 kill $PAREC_PID $PULSE_PID && unset PULSE_SERVER
