@@ -50,14 +50,16 @@ static bool choose_display_mode() {
     return offer_windowed_mode();
 }
 
-// The display switches when the full-screen window appears. If that fails, the same choice as
-// for a mode that is not offered: windowed (the full-screen hide of the cursor undone), or the
-// end of the program. False when it ends.
+// The display switches when the full-screen window appears. If that fails, the window stays off
+// the screen and the user has the same choice as for a mode that is not offered: windowed (the
+// window shown in the desktop's mode, the full-screen hide of the cursor undone), or the end of
+// the program. False when it ends.
 static bool show_window() {
     if (window_show(main_window)) return true;
     if (!offer_windowed_mode()) return false;
     display_mode_restore();
     cursor_show(true);
+    window_show(main_window);
     return true;
 }
 

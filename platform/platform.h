@@ -71,15 +71,17 @@ typedef intptr_t (*WindowProc)(WindowHandle window, WindowMessage message, uintp
 // has none on X, where this only says yes). False when the system refuses; platform_error() then
 // says why. Registered once; window_create registers it itself when nobody has.
 bool window_register_class();
-// Creates the window at (0, 0) with the given client size and title, on the requested
-// full-screen mode when fullscreen is true. The GL context (RGBA 8/8/8, double buffer, the
-// deepest depth buffer up to 32 bits, 8 stencil bits, accumulation bits where offered) is made
-// current and WINDOW_CREATE is sent before this returns. 0 when no window can be created.
+// Creates the window, off the screen until window_show, at (0, 0) with the given client size and
+// title, on the requested full-screen mode when fullscreen is true. The GL context (RGBA 8/8/8,
+// double buffer, the deepest depth buffer up to 32 bits, 8 stencil bits, accumulation bits where
+// offered) is made current and WINDOW_CREATE is sent before this returns. 0 when no window can be
+// created.
 WindowHandle window_create(const char* title, int width, int height, bool fullscreen,
                            WindowProc proc);
 // Maps the window, which is when a full-screen window switches the display mode; sends
-// WINDOW_SIZE with its client size. False when the switch to the requested mode failed (the
-// window then covers the display in the desktop's own mode).
+// WINDOW_SIZE with its client size. False when the switch to the requested mode failed: the
+// window then stays off the screen, the display in the desktop's own mode, and once
+// display_mode_restore has withdrawn the request, showing it again shows it windowed.
 bool window_show(WindowHandle window);
 // Sends one WINDOW_PAINT at once.
 void window_update(WindowHandle window);

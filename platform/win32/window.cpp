@@ -121,15 +121,17 @@ WindowHandle window_create(const char* title, int width, int height, bool fullsc
 
 HWND window_hwnd() { return hwnd; }
 
+// A full-screen window appears only once the display runs the requested mode; after a refusal it
+// stays hidden, and once the request is withdrawn (display_mode_restore) it shows windowed.
 bool window_show(WindowHandle window) {
     if (!window_alive(window)) return false;
-    bool mode_set = !full_screen || display_mode_apply();
+    if (full_screen && display_mode_requested() != nullptr && !display_mode_apply()) return false;
     ShowWindow(hwnd, SW_SHOWNORMAL);
     if (!window_alive(window)) return false;
     RECT client = {};
     GetClientRect(hwnd, &client);
     window_send(window, WINDOW_SIZE, 0, client_size_param(client.right, client.bottom));
-    return mode_set;
+    return true;
 }
 
 void window_focus(WindowHandle window) {
