@@ -23,7 +23,8 @@ void platform_end_on_interrupt();
 bool platform_interrupted();
 
 // ---- Message boxes -------------------------------------------------------------------------
-// Usable before any window exists; the box has no owner. Return answers Yes/OK, Escape answers No.
+// Usable before any window exists; the box has no owner. Return answers Yes/OK; Escape answers No
+// where the system's box takes it (Windows' own Yes/No box ignores it).
 enum MessageButtons { MESSAGE_OK, MESSAGE_YES_NO };
 enum MessageIcon { ICON_QUESTION, ICON_EXCLAMATION, ICON_STOP };
 enum MessageAnswer { ANSWER_NONE = 0, ANSWER_OK = 1, ANSWER_YES = 6, ANSWER_NO = 7 };
@@ -74,8 +75,8 @@ bool window_register_class();
 // Creates the window, off the screen until window_show, at (0, 0) with the given client size and
 // title, on the requested full-screen mode when fullscreen is true. The GL context (RGBA 8/8/8,
 // double buffer, the deepest depth buffer up to 32 bits, 8 stencil bits, accumulation bits where
-// offered) is made current and WINDOW_CREATE is sent before this returns. 0 when no window can be
-// created.
+// offered; a format the hardware draws before any the system draws in software) is made current
+// and WINDOW_CREATE is sent before this returns. 0 when no window can be created.
 WindowHandle window_create(const char* title, int width, int height, bool fullscreen,
                            WindowProc proc);
 // Maps the window, which is when a full-screen window switches the display mode; sends
