@@ -1,4 +1,5 @@
-// Program entry: the full-screen question, the display mode, the window and the message loop.
+// Program entry: the full-screen question, the window class, the display mode, the window and the
+// message loop.
 #include <cstdio>
 
 #include "app/app.h"
@@ -24,13 +25,23 @@ static bool offer_windowed_mode() {
     return false;
 }
 
-// False when the user declines the windowed fallback after a failed mode switch.
-static bool choose_display_mode() {
+static void ask_fullscreen() {
     fullscreen_mode = false;
     if (message_box("1024x768 fullscreen?.", window_title, MESSAGE_YES_NO, ICON_QUESTION) ==
         ANSWER_YES) {
         fullscreen_mode = true;
     }
+}
+
+// False, after its message, when the system refuses the window class.
+static bool register_window_class() {
+    if (window_register_class()) return true;
+    message_box("Failed To Register The Window Class.", "ERROR", MESSAGE_OK, ICON_EXCLAMATION);
+    return false;
+}
+
+// False when the user declines the windowed fallback after a failed mode switch.
+static bool choose_display_mode() {
     if (!fullscreen_mode) return true;
     if (display_mode_request(client_width, client_height, display_bits)) {
         cursor_show(false);
@@ -39,14 +50,16 @@ static bool choose_display_mode() {
     return offer_windowed_mode();
 }
 
-// The display switches when the full-screen window appears. If that fails, the same choice as
-// for a mode that is not offered: windowed (the full-screen hide of the cursor undone), or the
-// end of the program. False when it ends.
+// The display switches when the full-screen window appears. If that fails, the window stays off
+// the screen and the user has the same choice as for a mode that is not offered: windowed (the
+// window shown in the desktop's mode, the full-screen hide of the cursor undone), or the end of
+// the program. False when it ends.
 static bool show_window() {
     if (window_show(main_window)) return true;
     if (!offer_windowed_mode()) return false;
     display_mode_restore();
     cursor_show(true);
+    window_show(main_window);
     return true;
 }
 
@@ -57,8 +70,10 @@ int app_main() {
         std::fprintf(stderr, "quadrise: cannot start: %s\n", platform_error());
         return 0;
     }
-    // An interrupt while a question was up ends the program before any window exists.
-    if (!choose_display_mode() || platform_interrupted()) {
+    // The question, the window class, then the display mode. An interrupt while a question was
+    // up ends the program before any window exists.
+    ask_fullscreen();
+    if (!register_window_class() || !choose_display_mode() || platform_interrupted()) {
         platform_close();
         return 0;
     }

@@ -17,7 +17,10 @@ bool platform_fail(const char* reason, const char* detail);
 WindowHandle window_handle_open(WindowProc proc);
 // The window that exists now, or 0.
 WindowHandle window_live();
-// The backend's part of window_destroy, called once the handle has gone: frees the window.
+// The backend's parts of window_destroy: before WINDOW_DESTROY it takes the window off the
+// screen, as the system the program was written for hides a window it destroys before the
+// window hears of it; once the handle has gone it frees the window.
+void window_hide();
 void window_free();
 
 // ---- The message loop (message_loop.cpp) ---------------------------------------------------

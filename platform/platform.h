@@ -23,7 +23,8 @@ void platform_end_on_interrupt();
 bool platform_interrupted();
 
 // ---- Message boxes -------------------------------------------------------------------------
-// Usable before any window exists; the box has no owner. Return answers Yes/OK, Escape answers No.
+// Usable before any window exists; the box has no owner. Return answers Yes/OK; Escape answers No
+// where the system's box takes it (Windows' own Yes/No box ignores it).
 enum MessageButtons { MESSAGE_OK, MESSAGE_YES_NO };
 enum MessageIcon { ICON_QUESTION, ICON_EXCLAMATION, ICON_STOP };
 enum MessageAnswer { ANSWER_NONE = 0, ANSWER_OK = 1, ANSWER_YES = 6, ANSWER_NO = 7 };
@@ -67,15 +68,21 @@ constexpr uint32_t VK_ESCAPE = 27;
 typedef intptr_t (*WindowProc)(WindowHandle window, WindowMessage message, uintptr_t wparam,
                                intptr_t lparam);
 
-// Creates the window at (0, 0) with the given client size and title, on the requested
-// full-screen mode when fullscreen is true. The GL context (RGBA 8/8/8, double buffer, the
-// deepest depth buffer up to 32 bits, 8 stencil bits, accumulation bits where offered) is made
-// current and WINDOW_CREATE is sent before this returns. 0 when no window can be created.
+// Registers the class the program's window belongs to, where the system has window classes (it
+// has none on X, where this only says yes). False when the system refuses; platform_error() then
+// says why. Registered once; window_create registers it itself when nobody has.
+bool window_register_class();
+// Creates the window, off the screen until window_show, at (0, 0) with the given client size and
+// title, on the requested full-screen mode when fullscreen is true. The GL context (RGBA 8/8/8,
+// double buffer, the deepest depth buffer up to 32 bits, 8 stencil bits, accumulation bits where
+// offered; a format the hardware draws before any the system draws in software) is made current
+// and WINDOW_CREATE is sent before this returns. 0 when no window can be created.
 WindowHandle window_create(const char* title, int width, int height, bool fullscreen,
                            WindowProc proc);
 // Maps the window, which is when a full-screen window switches the display mode; sends
-// WINDOW_SIZE with its client size. False when the switch to the requested mode failed (the
-// window then covers the display in the desktop's own mode).
+// WINDOW_SIZE with its client size. False when the switch to the requested mode failed: the
+// window then stays off the screen, the display in the desktop's own mode, and once
+// display_mode_restore has withdrawn the request, showing it again shows it windowed.
 bool window_show(WindowHandle window);
 // Sends one WINDOW_PAINT at once.
 void window_update(WindowHandle window);
@@ -86,7 +93,8 @@ intptr_t window_send(WindowHandle window, WindowMessage message, uintptr_t wpara
 // The default handling of a message: WINDOW_CLOSE destroys the window; the rest return 0.
 intptr_t window_default(WindowHandle window, WindowMessage message, uintptr_t wparam,
                         intptr_t lparam);
-// Sends WINDOW_DESTROY, then removes the window and whatever of its GL context remains.
+// Takes the window off the screen, sends WINDOW_DESTROY, then removes the window and whatever of
+// its GL context remains.
 void window_destroy(WindowHandle window);
 // True while the window exists.
 bool window_alive(WindowHandle window);

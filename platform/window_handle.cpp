@@ -33,6 +33,8 @@ intptr_t window_default(WindowHandle window, WindowMessage message, uintptr_t, i
 void window_destroy(WindowHandle window) {
     if (!window_alive(window) || destroying) return;
     destroying = true;
+    // Off the screen first: the tear-down (music, display mode, cursor) happens out of sight.
+    window_hide();
     window_send(window, WINDOW_DESTROY, 0, 0);
     window_release_gl(window);
     // The handle goes first, so that what the destruction itself delivers reaches no procedure.

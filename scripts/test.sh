@@ -33,14 +33,16 @@ echo "== Windows builds (64-bit and 32-bit) under wine: the core's unit tests, t
 source "$root/scripts/wine.sh"
 wine_warm  # before ctest runs anything under wine
 cmake --preset win64 -S "$root"
-cmake --build "$root/build-win64" -j"$jobs" --target quadrise synth_tests player_tests audio_tests resources_tests
+cmake --build "$root/build-win64" -j"$jobs" --target quadrise synth_tests player_tests audio_tests resources_tests \
+    platform_tests quadrise-class-taken
 run_tests "$root/build-win64"
 # The 32-bit build takes its module from the 64-bit module builder. It is built and tested where
 # the kernel runs 32-bit programs; elsewhere scripts/build-windows.sh still builds it.
 if wine_runs_32bit; then
     cmake --preset win32 -S "$root" -DQUADRISE_TESTS=ON \
         "-DQUADRISE_SOUNDTRACK_BUILD=env;WINEDEBUG=fixme-all;$wine64;$root/build-win64/soundtrack-build.exe"
-    cmake --build "$root/build-win32" -j"$jobs" --target quadrise synth_tests player_tests audio_tests resources_tests
+    cmake --build "$root/build-win32" -j"$jobs" --target quadrise synth_tests player_tests audio_tests resources_tests \
+        platform_tests
     run_tests "$root/build-win32"
 else
     echo "32-bit Windows: this kernel runs no 32-bit programs; the 32-bit build is left to scripts/build-windows.sh"

@@ -46,6 +46,8 @@ static SDL_Window* make_window(const char* title, int width, int height, Uint32 
     return SDL_CreateWindow(title, 0, 0, width, height, flags);
 }
 
+bool window_register_class() { return true; }
+
 WindowHandle window_create(const char* title, int width, int height, bool fullscreen,
                            WindowProc proc) {
     if (window_live() != 0 || proc == nullptr) return 0;
@@ -80,16 +82,24 @@ static bool requested_mode_on_display() {
     return current.w == requested->w && current.h == requested->h;
 }
 
+// Until the display runs the requested mode, a full-screen window stays off the screen: not shown
+// at all when the mode was refused at creation, hidden again (which gives the desktop its own mode
+// back) when the display does not run it once the window is shown.
 bool window_show(WindowHandle window) {
     if (!window_alive(window)) return false;
+    bool full_screen = (SDL_GetWindowFlags(sdl_window) & SDL_WINDOW_FULLSCREEN) != 0;
+    if (full_screen && mode_switch_failed) return false;
     SDL_ShowWindow(sdl_window);
-    bool mode_set = requested_mode_on_display();
+    if (!requested_mode_on_display()) {
+        SDL_HideWindow(sdl_window);
+        return false;
+    }
     int width = 0;
     int height = 0;
     SDL_GL_GetDrawableSize(sdl_window, &width, &height);
     intptr_t client_size = (width & 0xFFFF) | ((height & 0xFFFF) << 16);
     window_send(window, WINDOW_SIZE, 0, client_size);
-    return mode_set;
+    return true;
 }
 
 void window_focus(WindowHandle window) {
@@ -97,6 +107,8 @@ void window_focus(WindowHandle window) {
     SDL_RaiseWindow(sdl_window);
     SDL_SetWindowInputFocus(sdl_window);
 }
+
+void window_hide() { SDL_HideWindow(sdl_window); }
 
 void window_free() {
     SDL_DestroyWindow(sdl_window);

@@ -11,6 +11,11 @@ const char* system_error_text(DWORD code);
 HWND window_hwnd();
 // The full-screen mode display_mode_request accepted, or null while none is requested.
 const DEVMODEA* display_mode_requested();
+// The pixel format for the window's GL context among `count` descriptors of a device, format i + 1
+// described by formats[i]: RGBA 8/8/8 with a double buffer and 8 stencil bits is needed; a format
+// the hardware draws wins over any the system draws in software, then the deepest depth buffer up
+// to 32 bits, then accumulation bits. 0 when none fits.
+int pixel_format_choose(const PIXELFORMATDESCRIPTOR* formats, int count);
 // Switches the display to the requested mode; false when the display refuses it.
 bool display_mode_apply();
 // Bracket a message box, so that an interrupt while it is up takes the box down: `answer` is the

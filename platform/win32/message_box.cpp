@@ -1,5 +1,6 @@
-// Message boxes with no owner window. Return answers the default button (Yes/OK); Escape or the
-// box's close button give IDCANCEL, which a Yes/No question takes as No.
+// Message boxes with no owner window. Return answers the default button (Yes/OK) and Escape
+// closes an OK box. Windows' own Yes/No box has no close button and ignores Escape; wine's closes
+// on Escape with IDCANCEL, which a question takes as No.
 #include <cstdio>
 
 #include "platform/win32/internal.h"

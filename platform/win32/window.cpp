@@ -1,5 +1,7 @@
 // The program's one window: a borderless pop-up of the "OpenGL" class at (0, 0), with a WGL
 // context, and the window procedure that turns its Win32 messages into the program's.
+#include <vector>
+
 #include "platform/win32/internal.h"
 
 static const char* const class_name = "OpenGL";
@@ -34,7 +36,7 @@ static LRESULT CALLBACK win32_proc(HWND window, UINT message, WPARAM wparam, LPA
     }
 }
 
-static bool register_class() {
+bool window_register_class() {
     static bool registered = false;
     if (registered) return true;
     WNDCLASSA window_class = {};
@@ -45,35 +47,23 @@ static bool register_class() {
     window_class.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     window_class.lpszClassName = class_name;
     registered = RegisterClassA(&window_class) != 0;
-    return registered;
-}
-
-// How well a pixel format fits: RGBA 8/8/8 with a double buffer and 8 stencil bits is needed;
-// among those the deepest depth buffer up to 32 bits wins, then accumulation bits. -1 for a
-// format that does not fit.
-static int format_score(const PIXELFORMATDESCRIPTOR& format) {
-    const DWORD needed = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
-    if ((format.dwFlags & needed) != needed || format.iPixelType != PFD_TYPE_RGBA) return -1;
-    if (format.cRedBits != 8 || format.cGreenBits != 8 || format.cBlueBits != 8) return -1;
-    if (format.cStencilBits != 8 || format.cDepthBits > 32) return -1;
-    return format.cDepthBits * 2 + (format.cAccumBits > 0 ? 1 : 0);
-}
-
-// The best format the device offers by format_score; where none fits, what the system picks for
-// the same request, and where it picks nothing, format 1.
-static int choose_format(HDC dc) {
-    PIXELFORMATDESCRIPTOR format = {};
-    int count = DescribePixelFormat(dc, 1, sizeof format, &format);
-    int best = 0;
-    int best_score = -1;
-    for (int i = 1; i <= count; ++i) {
-        if (DescribePixelFormat(dc, i, sizeof format, &format) == 0) continue;
-        int score = format_score(format);
-        if (score > best_score) {
-            best = i;
-            best_score = score;
-        }
+    if (!registered) {
+        return platform_fail("cannot register the window class", system_error_text(GetLastError()));
     }
+    return true;
+}
+
+// The best format the device offers (pixel_format_choose); where none fits, what the system picks
+// for the same request, and where it picks nothing, format 1.
+static int choose_format(HDC dc) {
+    PIXELFORMATDESCRIPTOR first = {};
+    int count = DescribePixelFormat(dc, 1, sizeof first, &first);
+    // A format that cannot be described is left zeroed, which fits nothing.
+    std::vector<PIXELFORMATDESCRIPTOR> formats(count > 0 ? count : 0);
+    for (int i = 0; i < count; ++i) {
+        if (DescribePixelFormat(dc, i + 1, sizeof formats[i], &formats[i]) == 0) formats[i] = {};
+    }
+    int best = pixel_format_choose(formats.data(), count);
     if (best != 0) return best;
     PIXELFORMATDESCRIPTOR request = {};
     request.nSize = sizeof request;
@@ -113,7 +103,7 @@ static void make_gl_context() {
 
 WindowHandle window_create(const char* title, int width, int height, bool fullscreen,
                            WindowProc proc) {
-    if (window_live() != 0 || proc == nullptr || !register_class()) return 0;
+    if (window_live() != 0 || proc == nullptr || !window_register_class()) return 0;
     full_screen = fullscreen && display_mode_requested() != nullptr;
     const DWORD style = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
     const DWORD ex_style = full_screen ? WS_EX_APPWINDOW : WS_EX_APPWINDOW | WS_EX_WINDOWEDGE;
@@ -131,15 +121,17 @@ WindowHandle window_create(const char* title, int width, int height, bool fullsc
 
 HWND window_hwnd() { return hwnd; }
 
+// A full-screen window appears only once the display runs the requested mode; after a refusal it
+// stays hidden, and once the request is withdrawn (display_mode_restore) it shows windowed.
 bool window_show(WindowHandle window) {
     if (!window_alive(window)) return false;
-    bool mode_set = !full_screen || display_mode_apply();
+    if (full_screen && display_mode_requested() != nullptr && !display_mode_apply()) return false;
     ShowWindow(hwnd, SW_SHOWNORMAL);
     if (!window_alive(window)) return false;
     RECT client = {};
     GetClientRect(hwnd, &client);
     window_send(window, WINDOW_SIZE, 0, client_size_param(client.right, client.bottom));
-    return mode_set;
+    return true;
 }
 
 void window_focus(WindowHandle window) {
@@ -147,6 +139,8 @@ void window_focus(WindowHandle window) {
     SetForegroundWindow(hwnd);
     SetFocus(hwnd);
 }
+
+void window_hide() { ShowWindow(hwnd, SW_HIDE); }
 
 void window_free() {
     ReleaseDC(hwnd, device_context);

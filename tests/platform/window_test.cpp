@@ -7,17 +7,32 @@
 #include <cstdio>
 #include <vector>
 
+#include <SDL2/SDL_syswm.h>
+#include <X11/Xlib.h>
+
 #include "platform/sdl/internal.h"
 #include "tests/platform/test_display.h"
 
 static std::vector<WindowMessage> received;
 static intptr_t last_lparam = 0;
 static int paints_before_quit = 0;
+static bool viewable_at_destroy = true;
+
+// Whether the X server shows the window whose GL context is current.
+static bool current_window_viewable() {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    XWindowAttributes attributes = {};
+    return SDL_GetWindowWMInfo(SDL_GL_GetCurrentWindow(), &info) &&
+           XGetWindowAttributes(info.info.x11.display, info.info.x11.window, &attributes) &&
+           attributes.map_state == IsViewable;
+}
 
 static intptr_t recording_proc(WindowHandle window, WindowMessage message, uintptr_t wparam,
                                intptr_t lparam) {
     received.push_back(message);
     last_lparam = lparam;
+    if (message == WINDOW_DESTROY) viewable_at_destroy = current_window_viewable();
     if (message == WINDOW_PAINT && --paints_before_quit == 0) post_quit();
     return window_default(window, message, wparam, lparam);
 }
@@ -28,7 +43,7 @@ static long count(WindowMessage message) {
 
 // Creation makes a double-buffered context with depth and stencil and showing sends the size; then
 // the loop paints whenever no event waits until quit, a desktop quit request closes the window, and
-// one with no window left ends the loop.
+// one with no window left ends the loop. The window is off the screen before it hears that it goes.
 TEST(Window, CreateShowAndTheMessageLoopThatPaintsUntilTheDesktopQuits) {
     ASSERT_TRUE(test_display_open());
     const WindowHandle window = window_create("platform test", 1024, 768, false, recording_proc);
@@ -39,8 +54,10 @@ TEST(Window, CreateShowAndTheMessageLoopThatPaintsUntilTheDesktopQuits) {
     glGetIntegerv(GL_STENCIL_BITS, &stencil);
     glGetIntegerv(GL_DOUBLEBUFFER, &double_buffer);
     EXPECT_TRUE(depth >= 16 && stencil == 8 && double_buffer == GL_TRUE);
+    EXPECT_FALSE(current_window_viewable());
     window_show(window);
     EXPECT_TRUE(count(WINDOW_SIZE) == 1 && last_lparam == (1024 | (768 << 16)));
+    EXPECT_TRUE(current_window_viewable());
     paints_before_quit = 5;
     message_loop_run();
     EXPECT_EQ(count(WINDOW_PAINT), 5);
@@ -50,6 +67,7 @@ TEST(Window, CreateShowAndTheMessageLoopThatPaintsUntilTheDesktopQuits) {
     SDL_PushEvent(&event);
     message_loop_run();
     EXPECT_TRUE(count(WINDOW_CLOSE) == 1 && !window_alive(window));
+    EXPECT_TRUE(count(WINDOW_DESTROY) == 1 && !viewable_at_destroy);
 }
 
 TEST(Cursor, VisibleWhileTheDisplayCounterIsNotNegative) {

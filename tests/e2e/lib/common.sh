@@ -32,6 +32,15 @@ find_window() {
     return 1
 }
 
+# no_demo_window WHEN: fails when a 1024x768 window of the demo at (0, 0) is on the screen WHEN.
+no_demo_window() {
+    local id
+    for id in $(xwininfo -root -tree | grep -F "\"$TITLE\":" | grep -E ' 1024x768\+0\+0 ' | awk '{ print $1 }'); do
+        xwininfo -id "$id" | grep -q IsViewable && fail "a demo window is on the screen $1"
+    done
+    return 0
+}
+
 press() { xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"; xdotool key --window "$1" "$2"; }
 
 # demo_window WHEN: the demo's 1024x768 window at (0, 0) as WINDOW.
@@ -47,13 +56,16 @@ start_windowed() {
     demo_window "after No"
 }
 
-# yes_on SCREEN [ANSWER]: a new demo on that screen answers Yes, then ANSWER to the windowed offer.
+# yes_on SCREEN [ANSWER]: a new demo on that screen (on the display as it is, when SCREEN is empty)
+# answers Yes, then ANSWER to the windowed offer, behind which nothing of the demo may show.
 yes_on() {
-    start_x "$1" && launch_demo
-    box=$(find_window "$TITLE") || fail "no full-screen question on $1"
+    if [ -n "$1" ]; then start_x "$1"; fi
+    launch_demo
+    box=$(find_window "$TITLE") || fail "no full-screen question on ${1:-the display}"
     press "$box" Return
     [ -z "$2" ] && return
     box=$(find_window "Quib GL") || fail "no windowed-mode offer after the failed mode switch"
+    no_demo_window "behind the windowed-mode offer"
     press "$box" "$2"
 }
 

@@ -3,9 +3,12 @@
 # a PulseAudio null sink, is the Linux offline render sample for sample (wine's device may play
 # silence between them), and a frame on the screen is the one quadrise-render draws for the
 # music time then; releasing Escape ends it with 0, nothing left running. "Yes" (Return) where
-# the display can add 1024x768 switches to it and back at exit; where it cannot, the program's
-# own offer of windowed mode, declined, ends it. Without a sound device it runs silent with one
-# line on standard error saying why. The module builder beside the demo writes over a file of its
+# the display can add 1024x768 switches to it and back at exit; where the display offers the mode
+# but refuses the switch, nothing of the demo shows behind the offer of windowed mode or the
+# closing message, and Yes runs it windowed; where it cannot, the program's own offer of windowed
+# mode, declined, ends it. A window class the system refuses gets its own message, right after
+# the question, and ends it. Without a sound device it runs silent with one line on standard
+# error saying why. The module builder beside the demo writes over a file of its
 # output's name (a plain rename refuses to on Windows), the same module as the Linux build's.
 source "$2/tests/e2e/lib/common.sh"
 root=$(cd "$2" && pwd) && source "$root/scripts/wine.sh"
@@ -80,10 +83,37 @@ demo_window "in full screen"
 [ "$(screen_mode)" = 1024x768 ] || fail "the display runs $(screen_mode) in full screen"
 escape_ends 5 "Escape in full screen"
 [ "$(screen_mode)" = 1280x1024 ] || fail "the display stays at $(screen_mode) after the end"
+# wine keeps the display modes its desktop found when it started: with 1024x768 taken away after
+# that, the mode is still offered and the switch is refused once the window exists. Nothing of the
+# demo is on the screen behind the offer of windowed mode (yes_on) or the closing message; Yes
+# shows the window in the display's own mode.
+wine_stop && wine_warm
+xrandr --delmode screen 1024x768
+yes_on "" Return
+demo_window "in the windowed fallback after the refused switch"
+[ "$(screen_mode)" = 1280x1024 ] || fail "the display runs $(screen_mode) in the windowed fallback"
+escape_ends 5 "Escape in the windowed fallback"
+yes_on "" n
+box=$(find_window ERROR) || fail "no closing message after declining windowed mode on the refused switch"
+no_demo_window "behind the closing message"
+press "$box" Return
+exits_cleanly 5 "the closing message on the refused switch"
 yes_on 1280x1024x24 n
 box=$(find_window ERROR) || fail "no closing message after declining windowed mode"
 press "$box" Return
 exits_cleanly 5 "the closing message"
+
+# A window class of the demo's name that the system holds already (quadrise-class-taken.exe): the
+# question answered Yes, then the registration's own message before any word of the display mode,
+# and the end. wine's trace names each box by its text.
+WINEDEBUG=$WINEDEBUG,trace+msgbox EXE=$(dirname "$EXE")/quadrise-class-taken.exe launch_demo
+box=$(find_window "$TITLE") || fail "no full-screen question with the window class taken"
+press "$box" Return
+box=$(find_window ERROR) || fail "no message when the window class is refused"
+press "$box" Return
+exits_cleanly 5 "the message of the refused window class"
+[ "$(sed -n 's/.*:MSGBOX_OnInit L//p' "$E2E_TMP/err")" = '"1024x768 fullscreen?."
+"Failed To Register The Window Class."' ] || fail "other boxes with the window class taken: $(grep MSGBOX "$E2E_TMP/err")"
 
 # No sound device: silent, with one line of the program's own on standard error.
 kill $PAREC_PID $PULSE_PID && unset PULSE_SERVER
