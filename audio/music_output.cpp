@@ -30,7 +30,10 @@ const char* music_play_error() { return play_error; }
 static int mixer_thread() {
     thread_finished = false;
     while (!stop_request) {
-        int32_t play_block = play_cursor_follow(wave_out_position());
+        // A position the device cannot give this time leaves the cursor where the last good one
+        // put it: nothing is rendered until the next poll.
+        uint32_t bytes = 0;
+        int32_t play_block = wave_out_position(&bytes) ? play_cursor_follow(bytes) : write_block;
         while (write_block != play_block) {
             // The block is normally one the device has left. A thread stalled for longer than
             // the ring finds the device come round to it again, so the device waits while it is

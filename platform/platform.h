@@ -112,10 +112,13 @@ bool wave_out_open(int32_t rate);
 // Plays `bytes` bytes (whole frames) from `frames` and loops over them forever. The position
 // starts again at 0. The buffer must stay valid until wave_out_reset or wave_out_close.
 void wave_out_write(const int16_t* frames, uint32_t bytes);
-// Bytes the device has taken since wave_out_write: a running count over all loops that wraps at
-// 2^32 like the 32-bit counter of a native wave-out device. Read under the device's lock, so the
-// buffer contents written before this call are ordered before the device's later reads of them.
-uint32_t wave_out_position();
+// Sets `bytes` to the bytes the device has taken since wave_out_write: a running count over all
+// loops that wraps at 2^32 like the 32-bit counter of a native wave-out device. Read under the
+// device's lock, so the buffer contents written before this call are ordered before the device's
+// later reads of them. False, with `bytes` left as it was, when the device cannot say this time
+// (a failed query) or none is open: the last good count is still the best there is, and a count
+// made up for the failure would move whatever follows the position.
+bool wave_out_position(uint32_t* bytes);
 // Holds the device back from the buffer until wave_out_unlock, for writing a part of it that the
 // device may be reading. Without an open device nothing happens.
 void wave_out_lock();

@@ -71,12 +71,12 @@ void wave_out_write(const int16_t* frames, uint32_t bytes) {
     SDL_PauseAudioDevice(device, 0);
 }
 
-uint32_t wave_out_position() {
-    if (device == 0) return 0;
+bool wave_out_position(uint32_t* bytes) {
+    if (device == 0) return false;
     SDL_LockAudioDevice(device);
-    uint32_t bytes = played_bytes;
+    *bytes = played_bytes;
     SDL_UnlockAudioDevice(device);
-    return bytes;
+    return true;
 }
 
 void wave_out_lock() {

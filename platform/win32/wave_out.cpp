@@ -67,17 +67,23 @@ void wave_out_write(const int16_t* frames, uint32_t bytes) {
     waveOutWrite(device, &header, sizeof header);
 }
 
-uint32_t wave_out_position() {
-    if (device == nullptr) return 0;
+bool wave_out_position(uint32_t* bytes) {
+    if (device == nullptr) return false;
     MMTIME time = {};
     time.wType = TIME_BYTES;
     EnterCriticalSection(&lock);
     MMRESULT result = waveOutGetPosition(device, &time, sizeof time);
     LeaveCriticalSection(&lock);
-    if (result != MMSYSERR_NOERROR) return 0;
-    // A device that cannot count bytes answers in the format it can.
-    if (time.wType == TIME_SAMPLES) return time.u.sample * 4;
-    return time.wType == TIME_BYTES ? time.u.cb : 0;
+    if (result != MMSYSERR_NOERROR) return false;
+    // A device that cannot count bytes answers in the format it can; one that counts in neither
+    // bytes nor frames tells nothing.
+    if (time.wType == TIME_SAMPLES) {
+        *bytes = time.u.sample * 4;
+        return true;
+    }
+    if (time.wType != TIME_BYTES) return false;
+    *bytes = time.u.cb;
+    return true;
 }
 
 void wave_out_lock() {
