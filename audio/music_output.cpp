@@ -17,12 +17,18 @@ static const uint32_t stop_poll_ms = 10;
 
 static char play_error[256] = "";
 
-static bool play_failed(const char* reason) {
+static void keep_reason(const char* reason) {
     std::snprintf(play_error, sizeof play_error, "%s", reason);
+}
+
+static bool play_failed(const char* reason) {
+    keep_reason(reason);
     return false;
 }
 
 const char* music_play_error() { return play_error; }
+
+bool music_silent() { return wave_out_silent(); }
 
 // Polls the play cursor and renders every block between the last one rendered and the block
 // being played. The block under the cursor is never touched, so afterwards write_block =
@@ -50,6 +56,7 @@ static int mixer_thread() {
 }
 
 bool music_play(Song* song) {
+    keep_reason("");
     if (!song) return play_failed("no song to play");
     music_stop(song);
     if (!music_file_callbacks_set()) return play_failed("the stream callbacks are not registered");
@@ -58,6 +65,7 @@ bool music_play(Song* song) {
         playback_release();
         return play_failed(platform_error());
     }
+    if (wave_out_silent()) keep_reason(platform_error());
     for (int32_t block = 0; block < block_count; ++block) render_next_block();
     clock_block_set(0);
     wave_out_write(wave_buffer, static_cast<uint32_t>(ring_frames) * 4);
