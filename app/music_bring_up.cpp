@@ -16,8 +16,9 @@ bool music_bring_up() {
                              resource_tell);
     demo_song = music_load("XMMOD", synth_fill_sample);
     if (!demo_song) return false;
-    // Without sound the show still runs (its clock stays 0); say once why there is none.
-    if (!music_play(demo_song))
+    // Without a sound device the show runs in silence, its pictures in step as if the music were
+    // heard; say once why there is no sound.
+    if (!music_play(demo_song) || music_silent())
         std::fprintf(stderr, "quadrise: no sound: %s\n", music_play_error());
     return true;
 }

@@ -55,12 +55,16 @@ int32_t play_cursor_follow(uint32_t bytes);
 // ---- Playback through the audio device (library audio_output) ----------------------------------
 // Starts playing a loaded Song from its beginning: resets its playback, opens the device, renders
 // the whole ring ahead, loops it on the device and starts the mixing thread at the highest
-// priority granted. Stops any earlier playback first. False for a null Song, unregistered stream
-// callbacks, a device that cannot be opened or a thread that cannot start; music_play_error()
-// then says why, and nothing stays open.
+// priority granted. Stops any earlier playback first. Where no audio device opens, the Song plays
+// on the silent device: nothing is heard, but the clock runs as if it were (music_silent() says
+// so, music_play_error() why). False for a null Song, unregistered stream callbacks, a device
+// that is open already or a thread that cannot start; music_play_error() then says why, and
+// nothing stays open.
 bool music_play(Song* song);
 // Stops the mixing thread, resets and closes the device and frees the ring. False (and nothing
 // done) for a null Song; harmless when nothing plays.
 bool music_stop(Song* song);
-// Why the last music_play failed, as one line.
+// Why the last music_play failed or plays in silence, as one line; empty when it plays aloud.
 const char* music_play_error();
+// True while the music plays on the silent device, no audio device having opened.
+bool music_silent();

@@ -17,12 +17,18 @@ static const uint32_t stop_poll_ms = 10;
 
 static char play_error[256] = "";
 
-static bool play_failed(const char* reason) {
+static void keep_reason(const char* reason) {
     std::snprintf(play_error, sizeof play_error, "%s", reason);
+}
+
+static bool play_failed(const char* reason) {
+    keep_reason(reason);
     return false;
 }
 
 const char* music_play_error() { return play_error; }
+
+bool music_silent() { return wave_out_silent(); }
 
 // Polls the play cursor and renders every block between the last one rendered and the block
 // being played. The block under the cursor is never touched, so afterwards write_block =
@@ -30,7 +36,10 @@ const char* music_play_error() { return play_error; }
 static int mixer_thread() {
     thread_finished = false;
     while (!stop_request) {
-        int32_t play_block = play_cursor_follow(wave_out_position());
+        // A position the device cannot give this time leaves the cursor where the last good one
+        // put it: nothing is rendered until the next poll.
+        uint32_t bytes = 0;
+        int32_t play_block = wave_out_position(&bytes) ? play_cursor_follow(bytes) : write_block;
         while (write_block != play_block) {
             // The block is normally one the device has left. A thread stalled for longer than
             // the ring finds the device come round to it again, so the device waits while it is
@@ -47,6 +56,7 @@ static int mixer_thread() {
 }
 
 bool music_play(Song* song) {
+    keep_reason("");
     if (!song) return play_failed("no song to play");
     music_stop(song);
     if (!music_file_callbacks_set()) return play_failed("the stream callbacks are not registered");
@@ -55,6 +65,7 @@ bool music_play(Song* song) {
         playback_release();
         return play_failed(platform_error());
     }
+    if (wave_out_silent()) keep_reason(platform_error());
     for (int32_t block = 0; block < block_count; ++block) render_next_block();
     clock_block_set(0);
     wave_out_write(wave_buffer, static_cast<uint32_t>(ring_frames) * 4);

@@ -112,20 +112,30 @@ void post_quit();
 // ---- Wave-out audio ------------------------------------------------------------------------
 // One looping buffer of interleaved 16-bit stereo frames on the default output device. Needs no
 // display. The device takes the buffer in chunks of at most 512 frames, so what it has taken is
-// within about 12 ms of what is heard.
+// within about 12 ms of what is heard. Where no output device opens, a silent one stands in: it
+// plays nothing but takes the buffer the same way, at the rate by the system's monotonic clock,
+// so that whatever follows the position runs as if the sound were heard.
 
-// Opens the default output device for 16-bit stereo at `rate` frames per second; it stays silent
-// until wave_out_write. False when no device can be opened; platform_error() then says why.
+// Opens the default output device for 16-bit stereo at `rate` frames per second, or the silent
+// device where none opens (wave_out_silent() then says so and platform_error() why); it stays
+// silent until wave_out_write. False when a device is open already; platform_error() then says
+// why.
 bool wave_out_open(int32_t rate);
+// True while the silent device stands in for an output device that did not open.
+bool wave_out_silent();
 // Plays `bytes` bytes (whole frames) from `frames` and loops over them forever. The position
 // starts again at 0. The buffer must stay valid until wave_out_reset or wave_out_close.
 void wave_out_write(const int16_t* frames, uint32_t bytes);
-// Bytes the device has taken since wave_out_write: a running count over all loops that wraps at
-// 2^32 like the 32-bit counter of a native wave-out device. Read under the device's lock, so the
-// buffer contents written before this call are ordered before the device's later reads of them.
-uint32_t wave_out_position();
+// Sets `bytes` to the bytes the device has taken since wave_out_write: a running count over all
+// loops that wraps at 2^32 like the 32-bit counter of a native wave-out device. Read under the
+// device's lock, so the buffer contents written before this call are ordered before the device's
+// later reads of them. False, with `bytes` left as it was, when the device cannot say this time
+// (a failed query) or none is open: the last good count is still the best there is, and a count
+// made up for the failure would move whatever follows the position.
+bool wave_out_position(uint32_t* bytes);
 // Holds the device back from the buffer until wave_out_unlock, for writing a part of it that the
-// device may be reading. Without an open device nothing happens.
+// device may be reading. On the silent device, which reads nothing, or without an open device,
+// nothing happens.
 void wave_out_lock();
 void wave_out_unlock();
 // Stops playback and hands the buffer back; the position returns to 0. Without an open device

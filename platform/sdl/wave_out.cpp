@@ -1,13 +1,12 @@
 // Wave-out over SDL audio: one buffer that loops forever, and the running count of the bytes the
 // device has taken from it. SDL pulls the sound through a callback on its own audio thread; the
-// callback copies from the looping buffer at the current offset and advances it.
+// callback copies from the looping buffer at the current offset and advances it. Where SDL opens
+// no device, the silent one (platform/silent_device.cpp) takes the buffer instead, by SDL's
+// performance counter.
 #include <cstring>
 
 #include "platform/platform.h"
 #include "platform/sdl/internal.h"
-
-// Frames per callback: small, so that what the device has taken is close to what is heard.
-static const Uint16 device_frames = 512;
 
 static SDL_AudioDeviceID device = 0;
 
@@ -43,8 +42,8 @@ static void set_loop(const int16_t* frames, uint32_t bytes) {
     SDL_UnlockAudioDevice(device);
 }
 
-bool wave_out_open(int32_t rate) {
-    if (device != 0) return platform_fail("cannot open the audio device", "it is already open");
+// Opens SDL's default output device; false, with the reason recorded, when it cannot.
+static bool device_open(int32_t rate) {
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         return platform_fail("cannot open the audio device", SDL_GetError());
     }
@@ -52,7 +51,7 @@ bool wave_out_open(int32_t rate) {
     wanted.freq = rate;
     wanted.format = AUDIO_S16SYS;
     wanted.channels = 2;
-    wanted.samples = device_frames;
+    wanted.samples = wave_out_chunk_frames;
     wanted.callback = fill_from_loop;
     // No changes allowed: SDL converts to whatever the hardware wants, the callback sees this
     // format.
@@ -65,18 +64,28 @@ bool wave_out_open(int32_t rate) {
     return true;
 }
 
+bool wave_out_open(int32_t rate) {
+    if (device != 0 || wave_out_silent())
+        return platform_fail("cannot open the audio device", "it is already open");
+    // Without a device the program plays on in silence; platform_error() keeps why.
+    return device_open(rate) || silent_open(rate);
+}
+
 void wave_out_write(const int16_t* frames, uint32_t bytes) {
-    if (device == 0) return;
+    if (device == 0) {
+        silent_write();
+        return;
+    }
     set_loop(frames, bytes);
     SDL_PauseAudioDevice(device, 0);
 }
 
-uint32_t wave_out_position() {
-    if (device == 0) return 0;
+bool wave_out_position(uint32_t* bytes) {
+    if (device == 0) return silent_position(bytes);
     SDL_LockAudioDevice(device);
-    uint32_t bytes = played_bytes;
+    *bytes = played_bytes;
     SDL_UnlockAudioDevice(device);
-    return bytes;
+    return true;
 }
 
 void wave_out_lock() {
@@ -88,15 +97,25 @@ void wave_out_unlock() {
 }
 
 void wave_out_reset() {
-    if (device == 0) return;
+    if (device == 0) {
+        silent_reset();
+        return;
+    }
     SDL_PauseAudioDevice(device, 1);
     set_loop(nullptr, 0);
 }
 
 void wave_out_close() {
-    if (device == 0) return;
+    if (device == 0) {
+        silent_close();
+        return;
+    }
     wave_out_reset();
     SDL_CloseAudioDevice(device);
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     device = 0;
 }
+
+uint64_t clock_ticks() { return SDL_GetPerformanceCounter(); }
+
+uint64_t clock_ticks_per_second() { return SDL_GetPerformanceFrequency(); }

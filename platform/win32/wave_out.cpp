@@ -1,6 +1,7 @@
 // Wave-out through the multimedia services: one prepared header over the whole buffer, flagged
 // as the beginning and the end of a loop, which the device plays over and over by itself, and
-// the running count of the bytes it has played.
+// the running count of the bytes it has played. Where the system opens no device, the silent one
+// (platform/silent_device.cpp) takes the buffer instead, by the performance counter.
 //
 // The device reads the buffer directly, at its own pace, and takes no lock: nothing can hold it
 // back. What keeps the writer and the device apart is where they work: the mixing thread writes
@@ -26,9 +27,8 @@ static bool wave_fail(const char* reason, MMRESULT result) {
     return platform_fail(reason, text);
 }
 
-bool wave_out_open(int32_t rate) {
-    if (device != nullptr)
-        return platform_fail("cannot open the audio device", "it is already open");
+// Opens the default output device; false, with the reason recorded, when it cannot.
+static bool device_open(int32_t rate) {
     if (waveOutGetNumDevs() == 0)
         return platform_fail("cannot open the audio device",
                              "the system has no sound output device");
@@ -51,10 +51,20 @@ bool wave_out_open(int32_t rate) {
     return true;
 }
 
+bool wave_out_open(int32_t rate) {
+    if (device != nullptr || wave_out_silent())
+        return platform_fail("cannot open the audio device", "it is already open");
+    // Without a device the program plays on in silence; platform_error() keeps why.
+    return device_open(rate) || silent_open(rate);
+}
+
 // dwLoops counts the passes over the loop: 0xFFFFFFFF of them, 2^32 - 1 loops of a buffer of
 // 2 s, is more than a century of playing, which is forever for the program.
 void wave_out_write(const int16_t* frames, uint32_t bytes) {
-    if (device == nullptr) return;
+    if (device == nullptr) {
+        silent_write();
+        return;
+    }
     wave_out_reset();
     header = {};
     header.lpData = reinterpret_cast<LPSTR>(const_cast<int16_t*>(frames));
@@ -67,17 +77,23 @@ void wave_out_write(const int16_t* frames, uint32_t bytes) {
     waveOutWrite(device, &header, sizeof header);
 }
 
-uint32_t wave_out_position() {
-    if (device == nullptr) return 0;
+bool wave_out_position(uint32_t* bytes) {
+    if (device == nullptr) return silent_position(bytes);
     MMTIME time = {};
     time.wType = TIME_BYTES;
     EnterCriticalSection(&lock);
     MMRESULT result = waveOutGetPosition(device, &time, sizeof time);
     LeaveCriticalSection(&lock);
-    if (result != MMSYSERR_NOERROR) return 0;
-    // A device that cannot count bytes answers in the format it can.
-    if (time.wType == TIME_SAMPLES) return time.u.sample * 4;
-    return time.wType == TIME_BYTES ? time.u.cb : 0;
+    if (result != MMSYSERR_NOERROR) return false;
+    // A device that cannot count bytes answers in the format it can; one that counts in neither
+    // bytes nor frames tells nothing.
+    if (time.wType == TIME_SAMPLES) {
+        *bytes = time.u.sample * 4;
+        return true;
+    }
+    if (time.wType != TIME_BYTES) return false;
+    *bytes = time.u.cb;
+    return true;
 }
 
 void wave_out_lock() {
@@ -89,7 +105,10 @@ void wave_out_unlock() {
 }
 
 void wave_out_reset() {
-    if (device == nullptr) return;
+    if (device == nullptr) {
+        silent_reset();
+        return;
+    }
     waveOutReset(device);
     if (header_prepared) {
         waveOutUnprepareHeader(device, &header, sizeof header);
@@ -98,8 +117,23 @@ void wave_out_reset() {
 }
 
 void wave_out_close() {
-    if (device == nullptr) return;
+    if (device == nullptr) {
+        silent_close();
+        return;
+    }
     wave_out_reset();
     waveOutClose(device);
     device = nullptr;
+}
+
+uint64_t clock_ticks() {
+    LARGE_INTEGER ticks;
+    QueryPerformanceCounter(&ticks);
+    return static_cast<uint64_t>(ticks.QuadPart);
+}
+
+uint64_t clock_ticks_per_second() {
+    LARGE_INTEGER per_second;
+    QueryPerformanceFrequency(&per_second);
+    return static_cast<uint64_t>(per_second.QuadPart);
 }

@@ -99,6 +99,52 @@ shows_clock_of() {
     fail "$3: no frame of the clock up to 100 blocks (2 s) back is on the screen"
 }
 
+# silent_music_starts: waits for the demo's line on standard error that it plays without sound,
+# which it writes right after its silent device has started; SILENT_SINCE is then the time (in ns)
+# the line was seen: the music time is the time since then, or a little more.
+silent_music_starts() {
+    for _ in $(seq 1000); do
+        grep -q "^quadrise: no sound: " "$E2E_TMP/err" && SILENT_SINCE=$(date +%s%N) && return 0
+        demo_running || fail "the program ended before its music started"
+        sleep 0.01
+    done
+    fail "no line on standard error about the missing sound"
+}
+
+# silent_music_block: the block the silent device plays now, at the latest (100 ms allowed for
+# the line reaching the script).
+silent_music_block() { echo $((($(date +%s%N) - SILENT_SINCE + 100000000) * 44100 / 884 / 1000000000)); }
+
+# silent_title_on_time CLOCKS: 9 s after the silent music started the screen shows the frame of
+# the clock then (line BLOCK + 1 of CLOCKS, from show-clock): the first title, in step with the
+# music as if it were heard.
+silent_title_on_time() {
+    until [ $(($(date +%s%N) - SILENT_SINCE)) -ge 9000000000 ]; do
+        demo_running || fail "the program ended before the first title"; sleep 0.01
+    done
+    kill -STOP "$DEMO_PID"
+    local block=$(silent_music_block)
+    import -window root -crop 1024x768+0+0 "$E2E_TMP/screen.png"
+    kill -CONT "$DEMO_PID"
+    shows_clock_of "$block" "$1" "the first title without sound"
+}
+
+# silent_show_ends SPEED CLOCKS: the show, whose music clock runs SPEED times as fast as the wall
+# clock, ends by itself with exit code 0 when the clock reaches 157 s (in the last block of
+# CLOCKS): not before, and within 5 s after.
+silent_show_ends() {
+    local last_block_ms=$((($(wc -l <"$2") - 1) * 884 * 1000 / 44100 / $1))
+    while demo_running; do
+        [ $(($(date +%s%N) - SILENT_SINCE)) -le $(((last_block_ms + 5000) * 1000000)) ] ||
+            fail "the show runs on 5 s after its clock reached 157 s"
+        sleep 0.01
+    done
+    local ended_ms=$((($(date +%s%N) - SILENT_SINCE) / 1000000 + 100))
+    [ $ended_ms -ge $last_block_ms ] || fail "the show ended at $ended_ms ms, before its clock reached 157 s at $last_block_ms ms"
+    wait "$DEMO_PID" || fail "exit code $? at the end of the show: $(cat "$E2E_TMP/err")"
+    DEMO_PID=
+}
+
 black_screen() { [ "$(import -window root -crop 1024x768+0+0 png:- | convert - -format '%[fx:maxima]' info:)" = 0 ]; }
 
 # first_sound FILE: the offset of its first byte that is not 0.
