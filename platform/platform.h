@@ -11,7 +11,12 @@
 // Connects to the X display.
 // False when no display can be opened; platform_error() then says why. Call once, first.
 bool platform_open();
-// Releases what platform_open acquired.
+// For programs that draw pictures to read back rather than show: connects to the X display when
+// there is one, else off screen through EGL (Mesa's software renderer where there is no GPU), where
+// window_create makes a window that is never shown, with the same kind of GL context. False when
+// neither can be had; platform_error() then says why, in one line naming both. Call once, first.
+bool platform_open_offscreen();
+// Releases what platform_open or platform_open_offscreen acquired.
 void platform_close();
 // The reason of the last failure, as one line.
 const char* platform_error();

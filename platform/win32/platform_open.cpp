@@ -26,4 +26,7 @@ bool platform_open() {
     return true;
 }
 
+// A window that is never shown needs the same desktop.
+bool platform_open_offscreen() { return platform_open(); }
+
 void platform_close() { interrupt_program_ended(); }
