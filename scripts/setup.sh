@@ -12,6 +12,9 @@ packages=(
     openmpt123 libopenmpt-dev libxmp-dev xmp
     libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev ffmpeg
     clang libclang-rt-dev  # the runtime (fuzzer, sanitizers) of the release's default clang
+    # Drawing off screen through EGL (Mesa, llvmpipe without a GPU), and the release: the Debian
+    # package's computed dependencies and its checks, the manual pages read as man shows them.
+    libegl-dev libegl1 libegl-mesa0 libgl1-mesa-dri dpkg-dev lintian man-db
     # The Windows builds, run under wine: the cross compilers, wine itself (its 32-bit half and
     # 32-bit GL for the i686 build), and a PulseAudio server whose null sink is the sound device.
     g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 wine32:i386
