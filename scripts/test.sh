@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs the whole test suite: the Release build with every unit and end-to-end test,
 # then the AddressSanitizer + UndefinedBehaviorSanitizer build with the same tests but the
-# three-minute whole show (label long), whose code the other tests already run there, then the
+# three-minute whole show (label long), whose code the other tests already run there, and the
+# Debian package's (label package), which is made of the Release build, then the
 # ThreadSanitizer build of the audio and app tests, then the fuzzers. Exits
 # non-zero on the first failing stage. With CI=true a test that skipped itself (a missing tool,
 # say) fails the run: set-up installs everything.
@@ -56,7 +57,7 @@ cmake --build "$root/build-sanitize" -j"$jobs"
 # The display and GL libraries keep allocations until the process ends; only our leaks count.
 export LSAN_OPTIONS="suppressions=$root/tests/platform/lsan_suppressions.txt:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-run_tests "$root/build-sanitize" -LE long
+run_tests "$root/build-sanitize" -LE "long|package"
 
 echo "== ThreadSanitizer build of the audio and app tests (the mixing thread against the main thread)"
 cmake --preset tsan -S "$root"
