@@ -3,7 +3,8 @@
 // the scene, 150 frames (3 s of music) per run, with the cubes batched and drawn one at a time
 // (immediate) in turn. "empty" is the black opening before 5.5 s, whose frames only clear and
 // swap. Besides the mean, each run reports the median and the 95th percentile of its frame
-// times. Needs an X display: bench/frames.sh runs it on Xvfb.
+// times. bench/frames.sh runs it on Xvfb, as the demo draws; without a display it draws off
+// screen through EGL.
 #include <GL/gl.h>
 #include <benchmark/benchmark.h>
 

@@ -1,6 +1,7 @@
-# quadrise-render frame as a user runs it: help, usage errors in one line, no display, and the
-# demo's frames as 1024x768 PNG, each like its reference picture (4x4 blocks averaged), within a
-# small tolerance. A mismatch leaves the new picture and the difference in build/scene-pictures.
+# quadrise-render frame as a user runs it: help, usage errors in one line, neither a display nor
+# EGL, and the demo's frames as 1024x768 PNG, each like its reference picture (4x4 blocks
+# averaged) within a small tolerance, and without a display the same off screen. A mismatch leaves
+# the new picture and the difference in build/scene-pictures.
 source "$(dirname "$0")/lib/common.sh"
 f=$E2E_TMP/f.png
 for program in quadrise quadrise-render; do
@@ -12,7 +13,9 @@ expect 2 "missing -o" frame 1000
 expect 2 "-o needs a file name" frame 1000 -o
 expect 2 "unknown option" frame -5 -o "$f"
 for time in +5 12x 1e3 4294967296 99999999999999999999 ""; do expect 2 "whole milliseconds" frame "$time" -o "$f"; done
-(unset DISPLAY && expect 1 "display" frame 1000 -o "$f") || exit 1
+# Neither an X display nor EGL (no EGL driver to load): one line naming both.
+(unset DISPLAY && export __EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent &&
+    expect 1 "no X display (DISPLAY is not set), and no off-screen OpenGL through EGL: ." frame 1000 -o "$f") || exit 1
 start_x 640x480x24  # smaller than the picture: the hidden window is not clipped to the screen
 expect 1 "the show is over" frame 157020 -o "$f"
 expect 1 "cannot write" frame 1000 -o "$E2E_TMP/no/such/dir/f.png"
@@ -30,5 +33,12 @@ for scene in loading:0 title:9000 palette:64000 tilted:82500 bands:98500 trail:1
     awk -v m="$mean" -v o="$off" 'BEGIN { exit !(split(m, v, /[()]/) == 3 && v[2] <= 1 / 255 && o == o + 0 && o <= 49) }' ||
         fail "$name: mean difference $mean, $off pixels off by more than 16: see $new"
     rm "$new" "${new%new.png}difference.png"
+done
+# Without a display the same pictures come off screen through EGL, within a level on average.
+for ms in 9000 98500 150000; do
+    "$BUILD/quadrise-render" frame $ms -o "$E2E_TMP/on_x.png" >/dev/null &&
+        (unset DISPLAY && "$BUILD/quadrise-render" frame $ms -o "$E2E_TMP/egl.png" >/dev/null) || fail "frame $ms off screen"
+    mean=$(compare -metric MAE "$E2E_TMP/on_x.png" "$E2E_TMP/egl.png" null: 2>&1)
+    awk -v m="$mean" 'BEGIN { exit !(split(m, v, /[()]/) == 3 && v[2] <= 1 / 255) }' || fail "frame $ms off screen: mean difference $mean"
 done
 echo PASS

@@ -1,4 +1,5 @@
-// The demo's pictures without the demo: its window procedure on a hidden window, and the timeline
+// The demo's pictures without the demo: its window procedure on a hidden window (on the X display,
+// or off screen through EGL without one), and the timeline
 // walked with the clock stepped as the demo's clock steps.
 #include "tools/frame_render/frame_render.h"
 
@@ -33,7 +34,7 @@ static intptr_t frame_window_proc(WindowHandle window, WindowMessage message, ui
 static const char* open_failure = "";
 
 bool frame_open() {
-    if (!platform_open()) {
+    if (!platform_open_offscreen()) {
         open_failure = platform_error();
         return false;
     }

@@ -1,6 +1,6 @@
 // The demo's pictures without the demo: a hidden 1024x768 window with the demo's own window
-// procedure (its GL set-up and projection), and the timeline walked to any music time on a clock
-// of its own, with no music started.
+// procedure (its GL set-up and projection), on the X display or, without one, off screen, and the
+// timeline walked to any music time on a clock of its own, with no music started.
 #pragma once
 
 #include <cstdint>
@@ -8,8 +8,8 @@
 constexpr int32_t FRAME_WIDTH = 1024;
 constexpr int32_t FRAME_HEIGHT = 768;
 
-// Opens the display and the hidden window, which becomes main_window. False when either cannot
-// be opened; frame_error() then says why.
+// Opens the X display, or EGL off screen where there is none, and the hidden window, which becomes
+// main_window. False when either cannot be opened; frame_error() then says why.
 bool frame_open();
 // Why the last frame_open failed, as one line.
 const char* frame_error();

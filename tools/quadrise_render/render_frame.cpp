@@ -13,7 +13,8 @@
 static const char HELP[] =
     "usage: quadrise-render frame MS -o OUT.png\n"
     "Writes the 1024x768 picture the demo shows when its music clock reads MS\n"
-    "milliseconds, as PNG. Needs an X display (Xvfb will do); plays no sound.\n";
+    "milliseconds, as PNG. Draws on the X display when there is one, else off screen\n"
+    "through EGL; plays no sound.\n";
 
 // The picture goes to a temporary file that replaces OUT.png only once it is whole. False, with
 // the reason said on stderr, when it cannot be written.

@@ -14,6 +14,7 @@ static void print_usage(FILE* to) {
         "       quadrise-render timemap\n"
         "       quadrise-render frame MS -o OUT.png\n"
         "       quadrise-render video -o OUT.mp4 [--fps N] [--from MS] [--to MS] [--crf N]\n"
+        "       quadrise-render --help | --version\n"
         "Each command explains itself with --help.\n",
         to);
 }
@@ -34,6 +35,10 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[1], "video") == 0) return render_video_command(argc - 2, argv + 2);
     if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
         print_usage(stdout);
+        return 0;
+    }
+    if (std::strcmp(argv[1], "--version") == 0) {
+        std::puts("quadrise-render " QUADRISE_VERSION);
         return 0;
     }
     std::fprintf(stderr, "quadrise-render: unknown command '%s' (see quadrise-render --help)\n",

@@ -28,7 +28,8 @@ static const char HELP[] =
     "frame at which the music clock reaches --from (default 0) and ends before the one at\n"
     "which it reaches --to (default 157000, where the show ends). The clock runs about 5%\n"
     "slower than the sound plays, so the whole show lasts 165.6 s. --crf is x264's quality,\n"
-    "from 0 (lossless) to 51 (default 18). Needs an X display (Xvfb will do).\n";
+    "from 0 (lossless) to 51 (default 18). Draws on the X display when there is one,\n"
+    "else off screen through EGL.\n";
 
 constexpr int32_t DEFAULT_FPS = 60;
 constexpr int32_t DEFAULT_CRF = 18;
