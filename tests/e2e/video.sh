@@ -1,7 +1,7 @@
 # quadrise-render video as a user runs it: refusals in one line that leave no file, an interrupted
 # run that leaves none either, and short clips across scene changes, read back with FFmpeg: the
 # streams and their lengths, the pictures against quadrise-render frame, and picture and sound in
-# the places the demo gives them.
+# the places the demo gives them; without a display, the same clip off screen.
 source "$(dirname "$0")/lib/common.sh"
 render=$BUILD/quadrise-render
 tmp=$E2E_TMP
@@ -13,7 +13,8 @@ expect 2 "from must come before --to" video -o "$tmp/v.mp4" --from 9000 --to 800
 expect 2 "to 157001 is past the end of the show" video -o "$tmp/v.mp4" --to 157001
 expect 2 "from 200000 is past the end of the show" video -o "$tmp/v.mp4" --from 200000
 expect 2 "no frame starts between" video -o "$tmp/v.mp4" --from 100 --to 110
-(unset DISPLAY && expect 1 "display" video -o "$tmp/v.mp4" --to 1000) || exit 1
+(unset DISPLAY && export __EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent &&
+    expect 1 "no X display (DISPLAY is not set), and no off-screen OpenGL through EGL" video -o "$tmp/v.mp4" --to 1000) || exit 1
 start_x 640x480x24
 expect 1 "cannot write $tmp/no/such/dir/v.mp4" video -o "$tmp/no/such/dir/v.mp4" --to 1000
 [ -z "$(ls "$tmp" | grep -v -e '^out$' -e '^err$' -e '^x$')" ] || fail "a refused run left files: $(ls "$tmp")"
@@ -115,4 +116,14 @@ same_picture palette_tilted 25 100
 # cubes.
 clip title 10 0 8000
 same_picture title 0 60
+
+# Without a display a clip comes off screen through EGL with as many frames, and the same pictures
+# as on the X display (48 dB PSNR is a mean squared difference of one level).
+"$render" video -o "$tmp/on_x.mp4" --from 64000 --to 64500 --fps 10 >/dev/null &&
+    (unset DISPLAY && "$render" video -o "$tmp/egl.mp4" --from 64000 --to 64500 --fps 10 >/dev/null) || fail "a clip off screen"
+frames() { ffprobe -v error -count_frames -select_streams v -show_entries stream=nb_read_frames -of csv=p=0 "$1"; }
+psnr=$(ffmpeg -hide_banner -nostats -i "$tmp/on_x.mp4" -i "$tmp/egl.mp4" -lavfi "[0:v][1:v]psnr" -f null - 2>&1 |
+    sed -n 's/.*PSNR.* average:\([0-9.inf]*\).*/\1/p')
+[ "$(frames "$tmp/egl.mp4")" = "$(frames "$tmp/on_x.mp4")" ] && awk -v p="$psnr" 'BEGIN { exit !(p == "inf" || p >= 48) }' ||
+    fail "off screen: $(frames "$tmp/egl.mp4") frames for $(frames "$tmp/on_x.mp4"), PSNR '$psnr' dB"
 echo PASS
