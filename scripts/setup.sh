@@ -20,6 +20,10 @@ packages=(
     g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 wine32:i386
     libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386 pulseaudio pulseaudio-utils
 )
+# qemu's user-mode emulator runs the 32-bit Windows tests where the kernel runs no 32-bit programs.
+# Debian 12's own (7.2) hangs every Windows program; the one in bookworm-backports runs them.
+backports=bookworm-backports
+qemu_version=1:10
 
 missing=()
 for package in "${packages[@]}"; do
@@ -27,12 +31,18 @@ for package in "${packages[@]}"; do
     [ "$status" = "install ok installed" ] || missing+=("$package")
 done
 
-if [ ${#missing[@]} -eq 0 ]; then
-    echo "setup: all ${#packages[@]} packages present"
+qemu=$(dpkg-query -W -f='${Status} ${Version}' qemu-user 2>/dev/null || true)
+qemu_missing=false
+[[ $qemu == "install ok installed "* ]] && dpkg --compare-versions "${qemu##* }" ge "$qemu_version" ||
+    qemu_missing=true
+
+if [ ${#missing[@]} -eq 0 ] && ! $qemu_missing; then
+    echo "setup: all $((${#packages[@]} + 1)) packages present"
     exit 0
 fi
 
-echo "setup: installing ${missing[*]}"
+$qemu_missing && echo "setup: installing qemu-user from $backports"
+[ ${#missing[@]} -eq 0 ] || echo "setup: installing ${missing[*]}"
 sudo=()
 [ "$(id -u)" -eq 0 ] || sudo=(sudo)
 export DEBIAN_FRONTEND=noninteractive
@@ -40,5 +50,13 @@ export DEBIAN_FRONTEND=noninteractive
 if printf '%s\n' "${missing[@]}" | grep -q ':i386$' && ! dpkg --print-foreign-architectures | grep -qx i386; then
     "${sudo[@]}" dpkg --add-architecture i386
 fi
+# The backports suite, unless a source names it already: apt takes only what is asked from there.
+if $qemu_missing && ! grep -qs "^[^#]*\b$backports\b" /etc/apt/sources.list /etc/apt/sources.list.d/*.{list,sources}; then
+    printf '%s\n' "Types: deb" "URIs: http://deb.debian.org/debian" "Suites: $backports" "Components: main" \
+        "Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg" |
+        "${sudo[@]}" tee "/etc/apt/sources.list.d/$backports.sources" >/dev/null
+fi
 "${sudo[@]}" apt-get update
-"${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+[ ${#missing[@]} -eq 0 ] || "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+# Without its recommended qemu-user-binfmt, which would register the emulator machine-wide.
+$qemu_missing && "${sudo[@]}" apt-get install -y --no-install-recommends "qemu-user/$backports"

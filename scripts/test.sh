@@ -1,27 +1,16 @@
 #!/usr/bin/env bash
 # Builds and runs the whole test suite: the Release build with every unit and end-to-end test,
-# then the AddressSanitizer + UndefinedBehaviorSanitizer build with the same tests but the
-# three-minute whole show (label long), whose code the other tests already run there, and the
-# Debian package's (label package), which is made of the Release build, then the
-# ThreadSanitizer build of the audio and app tests, then the fuzzers. Exits
-# non-zero on the first failing stage. With CI=true a test that skipped itself (a missing tool,
-# say) fails the run: set-up installs everything.
+# then the Windows builds under wine (scripts/test-windows.sh), then the AddressSanitizer +
+# UndefinedBehaviorSanitizer build with the same tests but the three-minute whole show (label
+# long), whose code the other tests already run there, and the Debian package's (label package),
+# which is made of the Release build, then the ThreadSanitizer build of the audio and app tests,
+# then the fuzzers. Exits non-zero on the first failing stage. With CI=true a test that skipped
+# itself (a missing tool, say) fails the run: set-up installs everything.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=${QUADRISE_JOBS:-2}
 
-# run_tests BUILD_DIR [CTEST_ARGS...]: the tests of that build (every one, unless the arguments
-# select).
-run_tests() {
-    local build=$1 log="$1/Testing/ctest-summary.log"
-    shift
-    mkdir -p "$build/Testing"
-    ctest --test-dir "$build" -j"$jobs" --output-on-failure --timeout 300 "$@" | tee "$log"
-    if [ "${CI:-}" = true ] && grep -q "The following tests did not run" "$log"; then
-        echo "CI: the tests above did not run; in CI every test must run" >&2
-        return 1
-    fi
-}
+source "$root/scripts/run-tests.sh"
 
 "$root/scripts/setup.sh"
 
@@ -30,26 +19,8 @@ cmake --preset release -S "$root"
 cmake --build "$root/build" -j"$jobs"
 run_tests "$root/build"
 
-echo "== Windows builds (64-bit and 32-bit) under wine: the core's unit tests, the demo end to end"
-source "$root/scripts/wine.sh"
-wine_warm  # before ctest runs anything under wine
-cmake --preset win64 -S "$root"
-cmake --build "$root/build-win64" -j"$jobs" --target quadrise quadrise-fast-clock synth_tests player_tests audio_tests resources_tests \
-    platform_tests quadrise-class-taken
-run_tests "$root/build-win64"
-# The 32-bit build takes its module from the 64-bit module builder. It is built and tested where
-# the kernel runs 32-bit programs; elsewhere scripts/build-windows.sh still builds it.
-if wine_runs_32bit; then
-    cmake --preset win32 -S "$root" -DQUADRISE_TESTS=ON \
-        "-DQUADRISE_SOUNDTRACK_BUILD=env;WINEDEBUG=fixme-all;$wine64;$root/build-win64/soundtrack-build.exe"
-    cmake --build "$root/build-win32" -j"$jobs" --target quadrise synth_tests player_tests audio_tests resources_tests \
-        platform_tests
-    run_tests "$root/build-win32"
-else
-    echo "32-bit Windows: this kernel runs no 32-bit programs; the 32-bit build is left to scripts/build-windows.sh"
-fi
-bash "$root/tests/e2e/windows/demo.sh" "$root/build" "$root" "$root/build-win64/quadrise.exe"
-wine_stop
+echo "== Windows builds (64-bit and 32-bit) under wine: the core's unit tests, the demos end to end"
+bash "$root/scripts/test-windows.sh"
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer build and tests"
 cmake --preset sanitize -S "$root"

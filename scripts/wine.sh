@@ -19,5 +19,8 @@ wine_warm() {
 # wine_stop: ends the prefix's server and everything still running in it.
 wine_stop() { wineserver -k 2>/dev/null || true; }
 
-# wine_runs_32bit: whether this machine runs 32-bit Windows programs (its kernel runs 32-bit ones).
-wine_runs_32bit() { /usr/lib/wine/wine --version >/dev/null 2>&1; }
+# wine_runs_32bit: whether this machine runs 32-bit Windows programs: wine's 32-bit command
+# interpreter, within 30 s. Where the kernel refuses 32-bit programs it fails at once; an emulator
+# registered for them machine-wide may let wine start and then hang, so starting alone proves
+# nothing.
+wine_runs_32bit() { timeout 30 /usr/lib/wine/wine cmd /c exit </dev/null >/dev/null 2>&1; }

@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# The Windows leg of the test suite, run by scripts/test.sh after the Release build (build/), whose
+# renders the demos are compared with: both Windows builds under wine in a private prefix
+# (build-wine/), the core's unit tests of each, the 64-bit demo end to end and the 32-bit demo's
+# sound. The 32-bit programs run natively where the machine runs 32-bit programs, elsewhere under
+# qemu's user-mode emulation (scripts/emulate-i386.sh) in a prefix of their own, build-wine32/,
+# made under the emulator: a prefix made where they cannot run lacks their half of Windows.
+# QUADRISE_32BIT=emulated runs them under the emulator where they would run natively too. With the
+# argument "32", only the 32-bit tests of the builds there are, in the prefix of WINEPREFIX: the
+# part that runs under the emulator.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+jobs=${QUADRISE_JOBS:-2}
+source "$root/scripts/run-tests.sh"
+source "$root/scripts/wine.sh"
+trap wine_stop EXIT
+
+# test_32bit: the 32-bit build's unit tests and the sound its demo sends.
+test_32bit() {
+    wine_warm  # before ctest runs anything under wine
+    run_tests "$root/build-win32"
+    bash "$root/tests/e2e/windows/demo.sh" "$root/build" "$root" "$root/build-win32/quadrise.exe" sound
+}
+if [ "${1:-}" = 32 ]; then
+    test_32bit
+    exit
+fi
+
+wine_warm  # before ctest runs anything under wine
+cmake --preset win64 -S "$root"
+cmake --build "$root/build-win64" -j"$jobs" --target quadrise quadrise-fast-clock synth_tests player_tests audio_tests \
+    resources_tests platform_tests quadrise-class-taken
+run_tests "$root/build-win64"
+# The 32-bit build takes its module from the 64-bit module builder.
+cmake --preset win32 -S "$root" -DQUADRISE_TESTS=ON \
+    "-DQUADRISE_SOUNDTRACK_BUILD=env;WINEDEBUG=fixme-all;$wine64;$root/build-win64/soundtrack-build.exe"
+cmake --build "$root/build-win32" -j"$jobs" --target quadrise synth_tests player_tests audio_tests resources_tests \
+    platform_tests
+bash "$root/tests/e2e/windows/demo.sh" "$root/build" "$root" "$root/build-win64/quadrise.exe"
+way=natively
+if [ "${QUADRISE_32BIT:-}" = emulated ]; then
+    way="under qemu emulation (QUADRISE_32BIT=emulated)"
+elif ! wine_runs_32bit; then
+    way="under qemu emulation (this machine runs no 32-bit Windows programs)"
+fi
+echo "32-bit Windows: its unit tests and demo run $way"
+if [ "$way" = natively ]; then
+    test_32bit
+else
+    wine_stop  # the probe's server; the emulated programs have a prefix of their own
+    WINEPREFIX=$root/build-wine32 "$root/scripts/emulate-i386.sh" bash "$root/scripts/test-windows.sh" 32
+fi
