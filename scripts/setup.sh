@@ -25,9 +25,14 @@ packages=(
 backports=bookworm-backports
 qemu_version=1:10
 
+# A name without an architecture means the machine's own, or "all": with the i386 half of a
+# package installed too, the plain name would match both.
+native=$(dpkg --print-architecture)
 missing=()
 for package in "${packages[@]}"; do
     status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+    [[ $package == *:* ]] || status=$(dpkg-query -W -f='${Status}' "$package:$native" 2>/dev/null ||
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
     [ "$status" = "install ok installed" ] || missing+=("$package")
 done
 
@@ -59,4 +64,6 @@ fi
 "${sudo[@]}" apt-get update
 [ ${#missing[@]} -eq 0 ] || "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
 # Without its recommended qemu-user-binfmt, which would register the emulator machine-wide.
-$qemu_missing && "${sudo[@]}" apt-get install -y --no-install-recommends "qemu-user/$backports"
+if $qemu_missing; then
+    "${sudo[@]}" apt-get install -y --no-install-recommends "qemu-user/$backports"
+fi
