@@ -66,4 +66,7 @@ module from its text.")
 # drawing off screen. Those two are listed here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libgl1, libegl1")
+# SDL draws its message boxes, the full-screen question among them, in the X core fonts: without
+# them (a fresh system without the X server's fonts) the question cannot show.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xfonts-base")
 include(CPack)

@@ -40,6 +40,7 @@ depends=$(dpkg-deb -f "$deb" Depends)
 for library in libsdl2-2.0-0 libopengl0 libglu1-mesa libgl1 libegl1 libsndfile1 libpng16-16 'libavcodec[0-9]+' 'libavformat[0-9]+' 'libswscale[0-9]+' 'libstdc\+\+6'; do
     echo "$depends" | tr ',' '\n' | grep -Eq "^ ?$library( |$)" || fail "no $library among the dependencies: $depends"
 done
+[ "$(dpkg-deb -f "$deb" Recommends)" = xfonts-base ] || fail "the X core fonts of the question box not recommended"
 lintian --fail-on error "$deb" >"$E2E_TMP/lintian" 2>&1 || fail "lintian: $(grep -v '^running with root' "$E2E_TMP/lintian")"
 
 # The icon is the size its folder says, and the desktop entry starts the installed demo by name.
