@@ -123,22 +123,14 @@ TEST_F(Loader, SampleHeadersGiveLoopsInFramesWithinTheSample) {
 
 // ---- Sample data ------------------------------------------------------------------------------
 
-// The guard frame after the loop end, read when the mixer interpolates there, is pinned by the
-// real songs' hashes.
-TEST_F(Loader, SixteenBitDeltasDecodeWrapping) {
-    XmSample s = xm_test_sample(16, 64);
-    for (int k = 0; k < 64; ++k) s.frames[k] = int16_t(100 * k + 7);
-    s.frames[5] = 32767, s.frames[6] = -32768;  // a delta of +1 that wraps
-    ASSERT_TRUE(load(one_sample_module(s))) << music_load_error();
-    for (int k = 0; k < 64; ++k) ASSERT_EQ(song->instruments[0].samples[0]->data[k], s.frames[k]) << "frame " << k;
-}
-
-// The header counts a 16-bit sample's data in bytes; an odd count leaves a stray byte that belongs
-// to no frame, and the next sample's data starts after it, not after the whole frames.
-TEST_F(Loader, SixteenBitSampleWithAnOddByteLengthKeepsTheNextSampleInStep) {
+// 16-bit deltas decode wrapping, both ways. The header counts a 16-bit sample's data in bytes; an
+// odd count leaves a stray byte that belongs to no frame, and the next sample's data starts after
+// it, not after the whole frames. The guard frame after the loop end, read when the mixer
+// interpolates there, is pinned by the real songs' hashes.
+TEST_F(Loader, SixteenBitDeltasWrapAndAnOddByteLengthKeepsTheNextSampleInStep) {
     XmModule m = xm_basic_module(2);
     XmSample odd = xm_test_sample(16, 3), next = xm_test_sample(8, 5);
-    odd.length_bytes_override = 7;
+    odd.frames = {32767, -32768, 7}, odd.length_bytes_override = 7;  // deltas of +1 and +32775 that wrap
     for (int k = 0; k < 5; ++k) next.frames[k] = int16_t(10 * k + 3);
     m.instruments[0].samples = {odd, next};
     std::vector<uint8_t> bytes = xm_write(m);
@@ -218,8 +210,6 @@ TEST(LoaderRejects, BadModulesWithTheirReason) {
         c.edit(m);
         EXPECT_EQ(rejection(xm_write(m)).substr(0, std::strlen(c.reason)), c.reason);
     }
-    EXPECT_EQ(rejection({'E', 'x', 't'}), "not an XM module");
-    EXPECT_EQ(rejection({}), "not an XM module");
 }
 
 TEST(LoaderRejects, EveryPrefixOfAModuleFailsAsTruncatedAtItsEnd) {
