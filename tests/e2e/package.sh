@@ -61,22 +61,23 @@ installed=$root/usr/bin
 "$installed/soundtrack-build" "$2/resources/MUSIC/XMMOD.xmt" built.xm && "$installed/quadrise-render" export-xm --bare bare.xm >/dev/null &&
     cmp -s built.xm bare.xm || fail "the installed soundtrack-build builds another module"
 
-# says_help PAGE PROGRAM [COMMAND]: the page renders without a warning and holds every line of
-# PROGRAM [COMMAND] --help, "usage: " left out, with spaces and line breaks as they fall.
+# man_page PAGE: the installed page renders without a warning, into $E2E_TMP/page on one line.
+man_page() {
+    LC_ALL=C MANWIDTH=80 man --warnings -l "$root/usr/share/man/$1" 2>"$E2E_TMP/man-warnings" | tr -s ' \n' '  ' >"$E2E_TMP/page"
+    [ -s "$E2E_TMP/page" ] && [ ! -s "$E2E_TMP/man-warnings" ] || fail "$1: $(cat "$E2E_TMP/man-warnings")"
+}
+# says_help PAGE PROGRAM [COMMAND]: the page renders and holds every line of PROGRAM [COMMAND]
+# --help, "usage: " left out, with spaces and line breaks as they fall.
 says_help() {
-    local page=$root/usr/share/man/$1 shown=$E2E_TMP/page line
-    LC_ALL=C MANWIDTH=80 man --warnings -l "$page" 2>"$E2E_TMP/man-warnings" | tr -s ' \n' '  ' >"$shown"
-    [ -s "$shown" ] && [ ! -s "$E2E_TMP/man-warnings" ] || fail "$1: $(cat "$E2E_TMP/man-warnings")"
+    local line && man_page "$1"
     "$installed/$2" ${3:+"$3"} --help | sed 's/^usage: //; s/^ *//' | while read -r line; do
-        grep -qF -- "$line" "$shown" || fail "$1 lacks '$line' of $2 $3 --help"
+        grep -qF -- "$line" "$E2E_TMP/page" || fail "$1 lacks '$line' of $2 $3 --help"
     done || exit 1
 }
-says_help man1/quadrise-render.1.gz quadrise-render
-for command in instruments module soundtrack export-xm timemap frame video; do
+for command in "" instruments module soundtrack export-xm timemap frame video; do
     says_help man1/quadrise-render.1.gz quadrise-render $command
 done
 says_help man1/soundtrack-build.1.gz soundtrack-build
-LC_ALL=C man --warnings -l "$root/usr/share/man/man6/quadrise.6.gz" 2>"$E2E_TMP/man-warnings" | tr -s ' \n' '  ' >"$E2E_TMP/page"
-[ ! -s "$E2E_TMP/man-warnings" ] && grep -qF '"1024x768 fullscreen?."' "$E2E_TMP/page" && grep -q "Escape" "$E2E_TMP/page" ||
-    fail "quadrise.6: $(cat "$E2E_TMP/man-warnings" "$E2E_TMP/page")"
+man_page man6/quadrise.6.gz
+grep -qF '"1024x768 fullscreen?."' "$E2E_TMP/page" && grep -q "Escape" "$E2E_TMP/page" || fail "quadrise.6: $(cat "$E2E_TMP/page")"
 echo PASS

@@ -18,12 +18,9 @@ for moment in title:9000 palette_a:50000 palette_b:65000 tilted:82500 bands:9850
     name=${moment%:*}
     due=$(awk -v ms="${moment#*:}" -v block=$block '$1 >= ms { print NR * block; exit }' "$clock")
     until [ "$(heard)" -ge "$due" ]; do demo_running || fail "the program ended before $name"; sleep 0.05; done
-    kill -STOP "$DEMO_PID"  # stopped, it can neither draw nor take sound while its screen is read
-    import -window root -crop 1024x768+0+0 "$E2E_TMP/screen.png"
-    bytes=$(heard)
-    kill -CONT "$DEMO_PID"
+    snap heard
     lead=${lead:-$(($(first_sound "$SDL_DISKAUDIOFILE") - $(first_sound "$E2E_TMP/render.raw")))}
-    shows_clock_of $(((bytes - lead + 2048) / block)) "$clock" "$name"
+    shows_clock_of $(((SNAP - lead + 2048) / block)) "$clock" "$name"
 done
 exits_cleanly 30 "the last moment"
 played=$(($(heard) - lead))

@@ -21,9 +21,7 @@ done
 start_windowed
 ends_on TERM "right at the start"
 
-start_x 1024x768x24 && launch_demo
-box=$(find_window "$TITLE") || fail "no full-screen question"
-press "$box" Return
+yes_on 1024x768x24
 demo_window "in full screen"
 sleep 3
 ends_on INT "in full screen during the show"

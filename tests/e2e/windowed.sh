@@ -18,7 +18,6 @@ press "$WINDOW" Escape
 exits_cleanly 3 "releasing Escape at the start"
 
 DEMO=$BUILD/quadrise-broken-music start_windowed dummy
-box=$(find_window Error) || fail "no error message"
-press "$box" Return
+answer Error Return "error message"
 exits_cleanly 2 "answering the error message"
 [ ! -s "$E2E_TMP/err" ] || fail "unexpected error output: $(cat "$E2E_TMP/err")"

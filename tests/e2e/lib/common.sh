@@ -43,6 +43,9 @@ no_demo_window() {
 
 press() { xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"; xdotool key --window "$1" "$2"; }
 
+# answer TITLE KEY WHAT: KEY pressed in the box so titled (found within 10 s, or "no WHAT").
+answer() { local box; box=$(find_window "$1") || fail "no $3"; press "$box" "$2"; }
+
 # demo_window WHEN: the demo's 1024x768 window at (0, 0) as WINDOW.
 demo_window() { WINDOW=$(find_window "$TITLE" '1024x768\+0\+0') || fail "no 1024x768 window at (0, 0) $1"; }
 
@@ -51,8 +54,7 @@ demo_window() { WINDOW=$(find_window "$TITLE" '1024x768\+0\+0') || fail "no 1024
 start_windowed() {
     export SDL_AUDIODRIVER=${1:-$SDL_AUDIODRIVER}
     start_x 1280x1024x24 && launch_demo
-    box=$(find_window "$TITLE") || fail "no full-screen question"
-    press "$box" Escape
+    answer "$TITLE" Escape "full-screen question"
     demo_window "after No"
 }
 
@@ -61,8 +63,7 @@ start_windowed() {
 yes_on() {
     if [ -n "$1" ]; then start_x "$1"; fi
     launch_demo
-    box=$(find_window "$TITLE") || fail "no full-screen question on ${1:-the display}"
-    press "$box" Return
+    answer "$TITLE" Return "full-screen question on ${1:-the display}"
     [ -z "$2" ] && return
     box=$(find_window "Quib GL") || fail "no windowed-mode offer after the failed mode switch"
     no_demo_window "behind the windowed-mode offer"
@@ -99,10 +100,11 @@ shows_clock_of() {
     fail "$3: no frame of the clock up to 100 blocks (2 s) back is on the screen"
 }
 
-# silent_music_starts: waits for the demo's line on standard error that it plays without sound,
-# which it writes right after its silent device has started; SILENT_SINCE is then the time (in ns)
-# the line was seen: the music time is the time since then, or a little more.
-silent_music_starts() {
+# start_silent [DRIVER]: start_windowed, then waits for the demo's line on standard error that it
+# plays without sound, which it writes right after its silent device has started; SILENT_SINCE is
+# then the time (in ns) the line was seen: the music time is the time since then, or a little more.
+start_silent() {
+    start_windowed "$1"
     for _ in $(seq 1000); do
         grep -q "^quadrise: no sound: " "$E2E_TMP/err" && SILENT_SINCE=$(date +%s%N) && return 0
         demo_running || fail "the program ended before its music started"
@@ -115,24 +117,23 @@ silent_music_starts() {
 # the line reaching the script).
 silent_music_block() { echo $((($(date +%s%N) - SILENT_SINCE + 100000000) * 44100 / 884 / 1000000000)); }
 
-# silent_title_on_time CLOCKS: 9 s after the silent music started the screen shows the frame of
-# the clock then (line BLOCK + 1 of CLOCKS, from show-clock): the first title, in step with the
-# music as if it were heard.
+# silent_title_on_time CLOCKS [DRIVER]: start_silent; 9 s after the silent music started the
+# screen shows the frame of the clock then (line BLOCK + 1 of CLOCKS, from show-clock): the first
+# title, in step with the music as if it were heard.
 silent_title_on_time() {
+    start_silent "$2"
     until [ $(($(date +%s%N) - SILENT_SINCE)) -ge 9000000000 ]; do
         demo_running || fail "the program ended before the first title"; sleep 0.01
     done
-    kill -STOP "$DEMO_PID"
-    local block=$(silent_music_block)
-    import -window root -crop 1024x768+0+0 "$E2E_TMP/screen.png"
-    kill -CONT "$DEMO_PID"
-    shows_clock_of "$block" "$1" "the first title without sound"
+    snap silent_music_block
+    shows_clock_of "$SNAP" "$1" "the first title without sound"
 }
 
-# silent_show_ends SPEED CLOCKS: the show, whose music clock runs SPEED times as fast as the wall
-# clock, ends by itself with exit code 0 when the clock reaches 157 s (in the last block of
-# CLOCKS): not before, and within 5 s after.
+# silent_show_ends SPEED CLOCKS [DRIVER]: start_silent; the show, whose music clock runs SPEED
+# times as fast as the wall clock, ends by itself with exit code 0 when the clock reaches 157 s (in
+# the last block of CLOCKS): not before, and within 5 s after.
 silent_show_ends() {
+    start_silent "$3"
     local last_block_ms=$((($(wc -l <"$2") - 1) * 884 * 1000 / 44100 / $1))
     while demo_running; do
         [ $(($(date +%s%N) - SILENT_SINCE)) -le $(((last_block_ms + 5000) * 1000000)) ] ||
@@ -144,6 +145,10 @@ silent_show_ends() {
     wait "$DEMO_PID" || fail "exit code $? at the end of the show: $(cat "$E2E_TMP/err")"
     DEMO_PID=
 }
+
+# snap COMMAND...: the screen into $E2E_TMP/screen.png and COMMAND's output into SNAP, the demo
+# stopped meanwhile: it can neither draw nor take sound while its screen is read.
+snap() { kill -STOP "$DEMO_PID"; import -window root -crop 1024x768+0+0 "$E2E_TMP/screen.png"; SNAP=$("$@"); kill -CONT "$DEMO_PID"; }
 
 black_screen() { [ "$(import -window root -crop 1024x768+0+0 png:- | convert - -format '%[fx:maxima]' info:)" = 0 ]; }
 
