@@ -24,26 +24,20 @@ static PIXELFORMATDESCRIPTOR format(Source source, int depth, int stencil, int a
     return f;
 }
 
-static int choose(const std::vector<PIXELFORMATDESCRIPTOR>& formats) {
-    return pixel_format_choose(formats.data(), int(formats.size()));
-}
-
 // The system's software formats follow the driver's and offer more bits (32 depth, accumulation):
 // the driver's 24 + 8 still wins, in either order; among accelerated formats the deeper depth
 // buffer, then accumulation, wins; a generic format the driver accelerates counts as the driver's.
-TEST(PixelFormat, AnAcceleratedFormatWinsOverADeeperSoftwareOne) {
-    const PIXELFORMATDESCRIPTOR driver = format(DRIVER, 24, 8, 0), software = format(GENERIC, 32, 8, 64);
-    EXPECT_EQ(choose({driver, software}), 1);
-    EXPECT_EQ(choose({software, driver}), 2);
-    EXPECT_EQ(choose({driver, format(DRIVER, 24, 8, 64), format(DRIVER, 16, 8, 64), software}), 2);
-    EXPECT_EQ(choose({software, driver, format(GENERIC_ACCELERATED, 32, 8, 0)}), 3);
-}
-
 // With only software formats the best of them is taken; where nothing fits (no stencil, a single
 // buffer, more depth bits than asked for, no formats at all) the choice is left to the caller: 0.
-TEST(PixelFormat, OnlySoftwareFormatsGiveTheBestOfThemAndNoneThatFitsGivesZero) {
-    EXPECT_EQ(choose({format(GENERIC, 16, 8, 0), format(GENERIC, 32, 8, 64), format(GENERIC, 32, 8, 0)}), 2);
-    EXPECT_EQ(choose({format(DRIVER, 24, 0, 0), format(DRIVER, 24, 8, 0, 0), format(DRIVER, 48, 8, 0),
-                      format(GENERIC, 32, 0, 64)}), 0);
-    EXPECT_EQ(choose({}), 0);
+TEST(PixelFormat, AnAcceleratedFormatWinsOverADeeperSoftwareOneAndNoneThatFitsGivesZero) {
+    const PIXELFORMATDESCRIPTOR driver = format(DRIVER, 24, 8, 0), software = format(GENERIC, 32, 8, 64);
+    const struct { std::vector<PIXELFORMATDESCRIPTOR> formats; int chosen; } cases[] = {
+        {{driver, software}, 1}, {{software, driver}, 2},
+        {{driver, format(DRIVER, 24, 8, 64), format(DRIVER, 16, 8, 64), software}, 2},
+        {{software, driver, format(GENERIC_ACCELERATED, 32, 8, 0)}, 3},
+        {{format(GENERIC, 16, 8, 0), format(GENERIC, 32, 8, 64), format(GENERIC, 32, 8, 0)}, 2},
+        {{format(DRIVER, 24, 0, 0), format(DRIVER, 24, 8, 0, 0), format(DRIVER, 48, 8, 0), format(GENERIC, 32, 0, 64)}, 0},
+        {{}, 0},
+    };
+    for (const auto& c : cases) EXPECT_EQ(pixel_format_choose(c.formats.data(), int(c.formats.size())), c.chosen) << &c - cases;
 }
