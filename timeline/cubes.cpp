@@ -1,11 +1,14 @@
 // The scenes' unit cubes handed to GL: one at a time through the matrix stack, or every cube of a
-// scene at once, moved into eye space on the CPU and drawn from one vertex array. The batch keeps
-// the pictures of the per-cube path: the same corners, normals and triangles in eye space, the
-// same lighting and fog, and the same cube winning wherever two have the same depth. It only
-// leaves out what cannot reach the screen, which on a software rasteriser is most of the work:
-// faces turned away from the eye, cubes outside the view and cubes drawn exactly over the one
-// before them. Nearer cubes go first, so the depth test rejects what
-// they hide before shading.
+// scene at once from one vertex array. The batch draws the pictures of the per-cube path: it forms
+// each cube's matrix as glTranslatef and glRotatef do and carries every corner into clip space as
+// GL does (the projection times the modelview, then that times the corner), so each window
+// position and depth is the one GL computes for the cube drawn alone, to the last bit. Where two
+// cubes' faces meet at nearly equal depths, the same cube wins as on the per-cube path. The batch
+// lights and fogs the corners itself, as GL's fixed pipeline would (to within a level), since GL
+// sees only clip coordinates. The cubes go to GL in the order they were added, so where two have
+// the same depth the first wins, as on the per-cube path. The batch leaves out what cannot reach
+// the screen, which on a software rasteriser is most of the work: faces turned away from the eye,
+// cubes outside the view and cubes drawn exactly over the one before them.
 #include <GL/gl.h>
 
 #include <algorithm>
@@ -67,15 +70,14 @@ struct BatchedCube {
     float colour[3];
 };
 
+// A corner as GL receives it: in clip space, lit and fogged.
 struct BatchVertex {
-    float position[3];
-    float normal[3];
+    float position[4];
     float colour[3];
 };
 
 static float frame_matrix[16];  // the modelview the cubes stand in, read by cubes_begin
 static std::vector<BatchedCube> batch;
-static std::vector<uint32_t> order;  // indices into batch, nearest first
 static std::vector<BatchVertex> vertices;
 static std::vector<uint32_t> indices;
 static float last_colour[3];  // the current colour the per-cube path leaves behind
@@ -91,10 +93,13 @@ static void translated(const float* frame, float x, float y, float z, float* m) 
         m[12 + r] = frame[r] * x + frame[4 + r] * y + frame[8 + r] * z + frame[12 + r];
 }
 
-// m = m * rotate(degrees about y), as glRotatef(degrees, 0, 1, 0) does.
+// m = m * rotate(degrees about y), as glRotatef(degrees, 0, 1, 0) does. GL turns the angle into
+// radians in single precision before taking its sine and cosine: at the show's large angles that
+// moves a quarter turn off by some 1e-6, enough to tilt faces that would lie in one plane, and
+// the tilt decides which of two such faces shows.
 static void rotated_about_y(float degrees, float* m) {
-    double radians = static_cast<double>(degrees) * M_PI / 180.0;
-    float s = static_cast<float>(std::sin(radians)), c = static_cast<float>(std::cos(radians));
+    float radians = static_cast<float>(static_cast<double>(degrees) * M_PI / 180.0);
+    float s = std::sin(radians), c = std::cos(radians);
     for (int r = 0; r < 4; ++r) {
         float x = m[r], z = m[8 + r];
         m[r] = x * c - z * s;
@@ -123,13 +128,13 @@ void cube_add(float x, float y, float z, bool spin, float degrees, const float* 
     batch.push_back(cube);
 }
 
-// ---- The view and the arrays --------------------------------------------------------------------
+// ---- The view, the light and the fog ----------------------------------------------------------
+static float projection[16];
 // The planes of the view volume in eye space (a, b, c, d with a*x + b*y + c*z + d >= 0 inside,
 // (a, b, c) of unit length), from the projection's rows.
 static float view_planes[6][4];
 
 static void view_read() {
-    float projection[16];
     glGetFloatv(GL_PROJECTION_MATRIX, projection);
     for (int k = 0; k < 6; ++k) {
         int row = k / 2;
@@ -152,11 +157,70 @@ static bool in_view(const float* m) {
     return true;
 }
 
+// What GL's lighting makes of a corner: the scene's lighting is one positional light with
+// ambient and diffuse parts (no specular material, no attenuation, no spot), and the colour is the
+// material's ambient and diffuse colour; the fog, when on, is exponential in the eye's depth.
+static float light_position[4];
+static float light_ambient[3];  // the light model's ambient plus the light's own
+static float light_diffuse[4];
+static bool fog_on;
+static float fog_density;
+static float fog_colour[4];
+
+static void lighting_read() {
+    float model_ambient[4], ambient[4];
+    glGetFloatv(GL_LIGHT_MODEL_AMBIENT, model_ambient);
+    glGetLightfv(GL_LIGHT0, GL_AMBIENT, ambient);
+    for (int c = 0; c < 3; ++c) light_ambient[c] = model_ambient[c] + ambient[c];
+    glGetLightfv(GL_LIGHT0, GL_POSITION, light_position);
+    glGetLightfv(GL_LIGHT0, GL_DIFFUSE, light_diffuse);
+    fog_on = glIsEnabled(GL_FOG);
+    glGetFloatv(GL_FOG_DENSITY, &fog_density);
+    glGetFloatv(GL_FOG_COLOR, fog_colour);
+}
+
+// The colour of a face's corner at eye-space position `eye` with outward unit normal `normal`.
+static void shade(const float* eye, const float* normal, const float* colour, float* out) {
+    float to_light[3], length = 0.0f, facing = 0.0f;
+    for (int r = 0; r < 3; ++r) {
+        to_light[r] = light_position[r] - eye[r] * light_position[3];
+        length += to_light[r] * to_light[r];
+    }
+    for (int r = 0; r < 3; ++r) facing += normal[r] * to_light[r];
+    float diffuse = std::max(facing / std::sqrt(length), 0.0f);
+    float fog = fog_on ? std::min(std::exp(-fog_density * std::fabs(eye[2])), 1.0f) : 1.0f;
+    for (int c = 0; c < 3; ++c) {
+        float lit = colour[c] * light_ambient[c] + colour[c] * light_diffuse[c] * diffuse;
+        lit = std::clamp(lit, 0.0f, 1.0f);
+        out[c] = fog * lit + (1.0f - fog) * fog_colour[c];
+    }
+}
+
+// ---- Corners into clip space ------------------------------------------------------------------
+// p = a * b for column-major 4x4 matrices, each element summed left to right as GL sums the
+// product of its projection and modelview.
+static void multiply(const float* a, const float* b, float* p) {
+    for (int i = 0; i < 4; ++i) {
+        for (int j = 0; j < 4; ++j) {
+            p[4 * j + i] = a[i] * b[4 * j] + a[4 + i] * b[4 * j + 1] + a[8 + i] * b[4 * j + 2] +
+                           a[12 + i] * b[4 * j + 3];
+        }
+    }
+}
+
+// out = m * (corner, 1) in `rows` rows, summed as GL's vertex stage sums it.
+static void transform(const float* m, const float* corner, int rows, float* out) {
+    for (int r = 0; r < rows; ++r)
+        out[r] = m[r] * corner[0] + m[4 + r] * corner[1] + m[8 + r] * corner[2] + m[12 + r];
+}
+
 // Appends the faces of the cube the eye can see: those whose plane has the eye (the origin) in
 // front of it. A face seen edge-on is kept with a margin; GL's own culling then decides, as for
 // the per-cube path.
 static void add_faces(const BatchedCube& cube) {
     const float* m = cube.m;
+    float clip_matrix[16];
+    multiply(projection, m, clip_matrix);
     for (const CubeFace& face : unit_cube) {
         const float* axis = m + 4 * face.axis;
         float facing = 0.0f, reach = 0.0f;
@@ -166,15 +230,15 @@ static void add_faces(const BatchedCube& cube) {
             reach += std::fabs(centre);
         }
         if (facing > 1e-4f * reach) continue;
+        float normal[3];
+        for (int r = 0; r < 3; ++r) normal[r] = face.sign * axis[r];
         uint32_t first = static_cast<uint32_t>(vertices.size());
         for (const float* corner : face.corner) {
             BatchVertex v;
-            for (int r = 0; r < 3; ++r) {
-                v.position[r] =
-                    m[r] * corner[0] + m[4 + r] * corner[1] + m[8 + r] * corner[2] + m[12 + r];
-                v.normal[r] = face.sign * axis[r];
-                v.colour[r] = cube.colour[r];
-            }
+            float eye[3];
+            transform(m, corner, 3, eye);
+            transform(clip_matrix, corner, 4, v.position);
+            shade(eye, normal, cube.colour, v.colour);
             vertices.push_back(v);
         }
         for (int32_t corner : FACE_TRIANGLES)
@@ -182,36 +246,42 @@ static void add_faces(const BatchedCube& cube) {
     }
 }
 
+// The arrays drawn in clip space: GL's matrices become the identity, which leaves each corner
+// exactly as given, and its lighting and fog are off, the colours being already lit and fogged.
 static void draw_arrays() {
+    glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glPushAttrib(GL_ENABLE_BIT);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_FOG);
     glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
     glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_NORMAL_ARRAY);
     glEnableClientState(GL_COLOR_ARRAY);
-    glVertexPointer(3, GL_FLOAT, sizeof(BatchVertex), vertices.data()->position);
-    glNormalPointer(GL_FLOAT, sizeof(BatchVertex), vertices.data()->normal);
+    glVertexPointer(4, GL_FLOAT, sizeof(BatchVertex), vertices.data()->position);
     glColorPointer(3, GL_FLOAT, sizeof(BatchVertex), vertices.data()->colour);
     glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(indices.size()), GL_UNSIGNED_INT,
                    indices.data());
     glPopClientAttrib();
+    glPopAttrib();
     glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
 }
 
 void cubes_end() {
     if (cube_drawing == CUBES_IMMEDIATE || batch.empty()) return;
     view_read();
-    order.clear();
-    for (uint32_t k = 0; k < batch.size(); ++k) {
-        if (in_view(batch[k].m)) order.push_back(k);
-    }
-    // Nearest centre first; cubes at the same distance keep the order they were added in, which
-    // decides between equal depths as the per-cube path does.
-    std::stable_sort(order.begin(), order.end(),
-                     [](uint32_t a, uint32_t b) { return batch[a].m[14] > batch[b].m[14]; });
+    lighting_read();
     vertices.clear();
     indices.clear();
-    for (uint32_t k : order) add_faces(batch[k]);
+    for (const BatchedCube& cube : batch) {
+        if (in_view(cube.m)) add_faces(cube);
+    }
     batch.clear();
     if (!indices.empty()) draw_arrays();
     // The current colour and normal as the last cube drawn one at a time leaves them.
