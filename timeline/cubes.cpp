@@ -8,7 +8,7 @@
 // sees only clip coordinates. The cubes go to GL in the order they were added, so where two have
 // the same depth the first wins, as on the per-cube path. The batch leaves out what cannot reach
 // the screen, which on a software rasteriser is most of the work: faces turned away from the eye,
-// cubes outside the view and cubes drawn exactly over the one before them.
+// cubes outside the view and cubes standing exactly where an earlier one stands.
 #include <GL/gl.h>
 
 #include <algorithm>
@@ -78,9 +78,12 @@ struct BatchVertex {
 
 static float frame_matrix[16];  // the modelview the cubes stand in, read by cubes_begin
 static std::vector<BatchedCube> batch;
+static std::vector<uint32_t> order;  // indices into batch of the cubes drawn
 static std::vector<BatchVertex> vertices;
 static std::vector<uint32_t> indices;
 static float last_colour[3];  // the current colour the per-cube path leaves behind
+int32_t cubes_sent = 0;
+int32_t cube_triangles_sent = 0;
 
 void cubes_begin() {
     if (cube_drawing == CUBES_BATCHED) glGetFloatv(GL_MODELVIEW_MATRIX, frame_matrix);
@@ -246,6 +249,25 @@ static void add_faces(const BatchedCube& cube) {
     }
 }
 
+// Leaves out of `order` each cube that stands exactly where one added before it stands: it has
+// that cube's depth at every pixel, so the depth test hides all of it. Half of the path's points
+// repeat earlier ones. Repeats have equal centres and sort next to one another, the earliest added
+// first; `order` is left sorted nearest centre first.
+static void leave_out_repeats() {
+    std::sort(order.begin(), order.end(), [](uint32_t a, uint32_t b) {
+        const float *ma = batch[a].m, *mb = batch[b].m;
+        if (ma[14] != mb[14]) return ma[14] > mb[14];
+        int matrices = std::memcmp(ma, mb, sizeof batch[a].m);
+        return matrices != 0 ? matrices < 0 : a < b;
+    });
+    size_t kept = 0;
+    for (uint32_t k : order) {
+        if (kept == 0 || std::memcmp(batch[order[kept - 1]].m, batch[k].m, sizeof batch[k].m) != 0)
+            order[kept++] = k;
+    }
+    order.resize(kept);
+}
+
 // The arrays drawn in clip space: GL's matrices become the identity, which leaves each corner
 // exactly as given, and its lighting and fog are off, the colours being already lit and fogged.
 static void draw_arrays() {
@@ -277,12 +299,18 @@ void cubes_end() {
     if (cube_drawing == CUBES_IMMEDIATE || batch.empty()) return;
     view_read();
     lighting_read();
+    order.clear();
+    for (uint32_t k = 0; k < batch.size(); ++k) {
+        if (in_view(batch[k].m)) order.push_back(k);
+    }
+    leave_out_repeats();
+    std::sort(order.begin(), order.end());
     vertices.clear();
     indices.clear();
-    for (const BatchedCube& cube : batch) {
-        if (in_view(cube.m)) add_faces(cube);
-    }
+    for (uint32_t k : order) add_faces(batch[k]);
     batch.clear();
+    cubes_sent = static_cast<int32_t>(order.size());
+    cube_triangles_sent = static_cast<int32_t>(indices.size() / 3);
     if (!indices.empty()) draw_arrays();
     // The current colour and normal as the last cube drawn one at a time leaves them.
     glColor3fv(last_colour);
