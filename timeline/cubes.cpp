@@ -6,17 +6,22 @@
 // cubes' faces meet at nearly equal depths, the same cube wins as on the per-cube path. The batch
 // lights and fogs the corners itself, as GL's fixed pipeline would (to within a level), since GL
 // sees only clip coordinates. The cubes go to GL in the order they were added, so where two have
-// the same depth the first wins, as on the per-cube path. The batch leaves out what cannot reach
-// the screen, which on a software rasteriser is most of the work: faces turned away from the eye,
-// cubes outside the view and cubes standing exactly where an earlier one stands.
+// the same depth the first wins, as on the per-cube path.
+//
+// The batch leaves out what cannot reach the screen, which on a software rasteriser is most of the
+// work: faces turned away from the eye, cubes outside the view, cubes standing exactly where an
+// earlier one stands, and faces that nearer cubes hide at every pixel, found with an occlusion
+// picture of the cubes kept so far (timeline/occlusion.cpp), nearest first.
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
+#include "timeline/occlusion.h"
 #include "timeline/timeline.h"
 
 static CubeDrawing drawing_from_environment() {
@@ -68,6 +73,13 @@ static void solid_cube() {
 struct BatchedCube {
     float m[16];
     float colour[3];
+    // Once the cube is found in view: the projection times m; its corners in the window, when
+    // all lie within GL's depth range (else it is drawn whole); the faces that may face the eye,
+    // and of those, the ones that go to GL (bit f for unit_cube[f]).
+    float clip_matrix[16];
+    bool in_window;
+    WindowPoint window[8];
+    uint32_t facing, faces;
 };
 
 // A corner as GL receives it: in clip space, lit and fogged.
@@ -78,7 +90,7 @@ struct BatchVertex {
 
 static float frame_matrix[16];  // the modelview the cubes stand in, read by cubes_begin
 static std::vector<BatchedCube> batch;
-static std::vector<uint32_t> order;  // indices into batch of the cubes drawn
+static std::vector<uint32_t> order;  // indices into batch: in view, then shown
 static std::vector<BatchVertex> vertices;
 static std::vector<uint32_t> indices;
 static float last_colour[3];  // the current colour the per-cube path leaves behind
@@ -137,7 +149,10 @@ static float projection[16];
 // (a, b, c) of unit length), from the projection's rows.
 static float view_planes[6][4];
 
+static int32_t viewport[4];
+
 static void view_read() {
+    glGetIntegerv(GL_VIEWPORT, viewport);
     glGetFloatv(GL_PROJECTION_MATRIX, projection);
     for (int k = 0; k < 6; ++k) {
         int row = k / 2;
@@ -217,42 +232,88 @@ static void transform(const float* m, const float* corner, int rows, float* out)
         out[r] = m[r] * corner[0] + m[4 + r] * corner[1] + m[8 + r] * corner[2] + m[12 + r];
 }
 
-// Appends the faces of the cube the eye can see: those whose plane has the eye (the origin) in
-// front of it. A face seen edge-on is kept with a margin; GL's own culling then decides, as for
-// the per-cube path.
-static void add_faces(const BatchedCube& cube) {
-    const float* m = cube.m;
-    float clip_matrix[16];
-    multiply(projection, m, clip_matrix);
-    for (const CubeFace& face : unit_cube) {
-        const float* axis = m + 4 * face.axis;
-        float facing = 0.0f, reach = 0.0f;
-        for (int r = 0; r < 3; ++r) {
-            float centre = m[12 + r] + face.sign * E * axis[r];
-            facing += face.sign * axis[r] * centre;
-            reach += std::fabs(centre);
-        }
-        if (facing > 1e-4f * reach) continue;
-        float normal[3];
-        for (int r = 0; r < 3; ++r) normal[r] = face.sign * axis[r];
-        uint32_t first = static_cast<uint32_t>(vertices.size());
-        for (const float* corner : face.corner) {
-            BatchVertex v;
-            float eye[3];
-            transform(m, corner, 3, eye);
-            transform(clip_matrix, corner, 4, v.position);
-            shade(eye, normal, cube.colour, v.colour);
-            vertices.push_back(v);
-        }
-        for (int32_t corner : FACE_TRIANGLES)
-            indices.push_back(first + static_cast<uint32_t>(corner));
+// ---- Leaving out what cannot show ---------------------------------------------------------------
+// Corner k of the cube lies at +E along axis a where bit a of k is set, at -E where it is clear.
+static constexpr int32_t corner_index(const float* corner) {
+    return (corner[0] > 0.0f ? 1 : 0) | (corner[1] > 0.0f ? 2 : 0) | (corner[2] > 0.0f ? 4 : 0);
+}
+struct FaceCorners {
+    int32_t k[4];
+};
+static constexpr std::array<FaceCorners, 6> face_corners = [] {
+    std::array<FaceCorners, 6> faces{};
+    for (int f = 0; f < 6; ++f) {
+        for (int j = 0; j < 4; ++j) faces[f].k[j] = corner_index(unit_cube[f].corner[j]);
     }
+    return faces;
+}();
+
+// Whether a face of the cube at m may face the eye: its plane has the eye (the origin) in front
+// of it. A face seen edge-on is kept with a margin; GL's own culling then decides, as for the
+// per-cube path.
+static bool may_face_eye(const float* m, const CubeFace& face) {
+    const float* axis = m + 4 * face.axis;
+    float facing = 0.0f, reach = 0.0f;
+    for (int r = 0; r < 3; ++r) {
+        float centre = m[12 + r] + face.sign * E * axis[r];
+        facing += face.sign * axis[r] * centre;
+        reach += std::fabs(centre);
+    }
+    return facing <= 1e-4f * reach;
 }
 
-// Leaves out of `order` each cube that stands exactly where one added before it stands: it has
-// that cube's depth at every pixel, so the depth test hides all of it. Half of the path's points
-// repeat earlier ones. Repeats have equal centres and sort next to one another, the earliest added
-// first; `order` is left sorted nearest centre first.
+// The cube's corners in clip space and, when they all lie within GL's depth range, in the
+// window, with the faces that may face the eye.
+static void place(BatchedCube& cube) {
+    cube.facing = 0;
+    for (uint32_t f = 0; f < 6; ++f) {
+        if (may_face_eye(cube.m, unit_cube[f])) cube.facing |= 1u << f;
+    }
+    cube.faces = cube.facing;
+    multiply(projection, cube.m, cube.clip_matrix);
+    cube.in_window = false;
+    for (int32_t k = 0; k < 8; ++k) {
+        const float corner[3] = {k & 1 ? E : -E, k & 2 ? E : -E, k & 4 ? E : -E};
+        float clip[4];
+        transform(cube.clip_matrix, corner, 4, clip);
+        // GL cuts a cube that reaches past the near or far plane; the occlusion picture does not
+        // follow the cut, so such a cube is drawn whole and hides nothing.
+        if (!(clip[3] > 0.0f && clip[2] >= -clip[3] && clip[2] <= clip[3])) return;
+        float x = clip[0] / clip[3], y = clip[1] / clip[3];
+        cube.window[k] = {(x + 1.0f) * 0.5f * static_cast<float>(viewport[2]),
+                          (y + 1.0f) * 0.5f * static_cast<float>(viewport[3]), clip[2] / clip[3]};
+    }
+    cube.in_window = true;
+}
+
+static int32_t face_polygons(const BatchedCube& cube, uint32_t faces, WindowPolygon* out) {
+    int32_t count = 0;
+    for (uint32_t f = 0; f < 6; ++f) {
+        if ((faces >> f & 1u) == 0) continue;
+        out[count].count = 4;
+        for (int32_t j = 0; j < 4; ++j) out[count].corner[j] = cube.window[face_corners[f].k[j]];
+        ++count;
+    }
+    return count;
+}
+
+// Leaves out the cube's faces that the occlusion picture hides; false when none is left.
+static bool hide_faces(BatchedCube& cube) {
+    if (!cube.in_window) return true;
+    for (uint32_t f = 0; f < 6; ++f) {
+        if ((cube.faces >> f & 1u) == 0) continue;
+        WindowPoint quad[4];
+        for (int32_t j = 0; j < 4; ++j) quad[j] = cube.window[face_corners[f].k[j]];
+        if (occlusion_hidden(quad, 4)) cube.faces &= ~(1u << f);
+    }
+    return cube.faces != 0;
+}
+
+// Sorts `order` nearest centre first, so the cubes that hide others are in the occlusion picture
+// when those come, and leaves out each cube that stands exactly where one added before it stands:
+// it has that cube's depth at every pixel, so the depth test hides all of it. Half of the path's
+// points repeat earlier ones. Repeats have equal centres and sort next to one another, the
+// earliest added first.
 static void leave_out_repeats() {
     std::sort(order.begin(), order.end(), [](uint32_t a, uint32_t b) {
         const float *ma = batch[a].m, *mb = batch[b].m;
@@ -266,6 +327,46 @@ static void leave_out_repeats() {
             order[kept++] = k;
     }
     order.resize(kept);
+}
+
+// The cubes in `order` (nearest first) that may show a pixel, kept in `order`: each is tested
+// against the occlusion picture of the cubes kept before it, and recorded there.
+static void leave_out_hidden() {
+    occlusion_clear(viewport[2], viewport[3]);
+    size_t shown = 0;
+    for (uint32_t k : order) {
+        BatchedCube& cube = batch[k];
+        place(cube);
+        if (!hide_faces(cube)) continue;
+        order[shown++] = k;
+        if (!cube.in_window) continue;
+        WindowPolygon faces[6];
+        occlusion_draw_solid(cube.window, 8, faces, face_polygons(cube, cube.facing, faces));
+    }
+    order.resize(shown);
+}
+
+// ---- The arrays -------------------------------------------------------------------------------
+// Appends the cube's faces that may show.
+static void add_faces(const BatchedCube& cube) {
+    const float* m = cube.m;
+    for (uint32_t f = 0; f < 6; ++f) {
+        if ((cube.faces >> f & 1u) == 0) continue;
+        const CubeFace& face = unit_cube[f];
+        float normal[3];
+        for (int r = 0; r < 3; ++r) normal[r] = face.sign * m[4 * face.axis + r];
+        uint32_t first = static_cast<uint32_t>(vertices.size());
+        for (const float* corner : face.corner) {
+            BatchVertex v;
+            float eye[3];
+            transform(m, corner, 3, eye);
+            transform(cube.clip_matrix, corner, 4, v.position);
+            shade(eye, normal, cube.colour, v.colour);
+            vertices.push_back(v);
+        }
+        for (int32_t corner : FACE_TRIANGLES)
+            indices.push_back(first + static_cast<uint32_t>(corner));
+    }
 }
 
 // The arrays drawn in clip space: GL's matrices become the identity, which leaves each corner
@@ -304,6 +405,9 @@ void cubes_end() {
         if (in_view(batch[k].m)) order.push_back(k);
     }
     leave_out_repeats();
+    leave_out_hidden();
+    // GL draws them in the order they were added: where two cubes have the same depth, the first
+    // wins, as on the per-cube path.
     std::sort(order.begin(), order.end());
     vertices.clear();
     indices.clear();

@@ -13,6 +13,7 @@
 namespace {
 
 constexpr float RED[3] = {1, 0, 0}, BLUE[3] = {0, 0, 1};
+constexpr float PIXEL = 1.0f / 8.0f;  // in units
 
 struct Cube {
     float x, y, z, degrees;  // degrees about y; 0 for none
@@ -49,6 +50,22 @@ int blue_in_column(const Picture& picture, int x) {
     return count;
 }
 
+// A wall of four red cubes at z = -5 whose front faces meet at the origin, the left column moved
+// right by `left` pixels and the right column by `right`.
+std::vector<Cube> wall(float left, float right) {
+    std::vector<Cube> cubes;
+    for (float y : {-0.5f, 0.5f}) {
+        cubes.push_back({-0.5f + left * PIXEL, y, -5, 0, RED});
+        cubes.push_back({0.5f + right * PIXEL, y, -5, 0, RED});
+    }
+    return cubes;
+}
+
+std::vector<Cube> with(std::vector<Cube> cubes, const Cube& more) {
+    cubes.push_back(more);
+    return cubes;
+}
+
 class BatchedCubes : public DemoWindow {};
 
 TEST_F(BatchedCubes, LeaveOutWhatOthersHideWholeAndDrawWhatShowsAPixel) {
@@ -58,6 +75,16 @@ TEST_F(BatchedCubes, LeaveOutWhatOthersHideWholeAndDrawWhatShowsAPixel) {
         int32_t sent;
         int blue_right_of_centre;  // blue pixels in column 512 (the first right of the centre) on the per-cube path
     } cases[] = {
+        // A blue cube behind the meeting point of the four: none hides it alone.
+        {"behind the wall", with(wall(0, 0), {0, 0, -10, 0, BLUE}), 4, 0},
+        // The wall's columns pulled 1/4 and 5/4 pixels right leave the centre of column 512 open
+        // (its left quarter covered); the blue cube's last column is that one.
+        {"one-pixel gap", with(wall(0.25f, 1.25f), {-3 * PIXEL, 0, -10, 0, BLUE}), 5, 8},
+        // Turned 45 degrees, the blue cube's front edge stands 0.11 in front of the wall.
+        {"partly in front", with(wall(0, 0), {0, 0, -5.1f, 45, BLUE}), 5, 8},
+        // Only a slab behind the near plane (z = -1) is left of the red cube, all of it turned away
+        // or edge-on: the blue cube behind shows whole.
+        {"crossing the near plane", {{0, 0, -0.6f, 0, RED}, {0, 0, -10, 0, BLUE}}, 2, 8},
         // A cube where an earlier one stands draws nothing, next to it or later.
         {"repeated", {{0, 0, -10, 0, RED}, {0, 0, -10, 0, BLUE}, {2, 0, -10, 0, RED}, {0, 0, -10, 0, BLUE}}, 2, 0},
     };
