@@ -111,10 +111,16 @@ static void translated(const float* frame, float x, float y, float z, float* m) 
 // m = m * rotate(degrees about y), as glRotatef(degrees, 0, 1, 0) does. GL turns the angle into
 // radians in single precision before taking its sine and cosine: at the show's large angles that
 // moves a quarter turn off by some 1e-6, enough to tilt faces that would lie in one plane, and
-// the tilt decides which of two such faces shows.
+// the tilt decides which of two such faces shows. A scene turns all its cubes by one angle, so the
+// sine and cosine are kept for the next cube.
 static void rotated_about_y(float degrees, float* m) {
-    float radians = static_cast<float>(static_cast<double>(degrees) * M_PI / 180.0);
-    float s = std::sin(radians), c = std::cos(radians);
+    static float last_degrees = 0.0f, s = 0.0f, c = 1.0f;
+    if (degrees != last_degrees) {
+        float radians = static_cast<float>(static_cast<double>(degrees) * M_PI / 180.0);
+        s = std::sin(radians);
+        c = std::cos(radians);
+        last_degrees = degrees;
+    }
     for (int r = 0; r < 4; ++r) {
         float x = m[r], z = m[8 + r];
         m[r] = x * c - z * s;
@@ -314,19 +320,26 @@ static bool hide_faces(BatchedCube& cube) {
 // it has that cube's depth at every pixel, so the depth test hides all of it. Half of the path's
 // points repeat earlier ones. Repeats have equal centres and sort next to one another, the
 // earliest added first.
+struct Nearness {
+    float z;  // the centre's eye-space z: larger is nearer
+    uint32_t cube;
+};
+static std::vector<Nearness> nearness;
+
 static void leave_out_repeats() {
-    std::sort(order.begin(), order.end(), [](uint32_t a, uint32_t b) {
-        const float *ma = batch[a].m, *mb = batch[b].m;
-        if (ma[14] != mb[14]) return ma[14] > mb[14];
-        int matrices = std::memcmp(ma, mb, sizeof batch[a].m);
-        return matrices != 0 ? matrices < 0 : a < b;
+    nearness.clear();
+    for (uint32_t k : order) nearness.push_back({batch[k].m[14], k});
+    std::sort(nearness.begin(), nearness.end(), [](const Nearness& a, const Nearness& b) {
+        if (a.z != b.z) return a.z > b.z;
+        int matrices = std::memcmp(batch[a.cube].m, batch[b.cube].m, sizeof batch[a.cube].m);
+        return matrices != 0 ? matrices < 0 : a.cube < b.cube;
     });
-    size_t kept = 0;
-    for (uint32_t k : order) {
-        if (kept == 0 || std::memcmp(batch[order[kept - 1]].m, batch[k].m, sizeof batch[k].m) != 0)
-            order[kept++] = k;
+    order.clear();
+    for (const Nearness& n : nearness) {
+        const float* m = batch[n.cube].m;
+        if (order.empty() || std::memcmp(batch[order.back()].m, m, sizeof batch[n.cube].m) != 0)
+            order.push_back(n.cube);
     }
-    order.resize(kept);
 }
 
 // The cubes in `order` (nearest first) that may show a pixel, kept in `order`: each is tested
