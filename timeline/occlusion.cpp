@@ -38,11 +38,13 @@ static float* depth_row(int32_t row) {
 }
 
 // The pixels whose centres (k + 0.5) lie from low to high, within [0, count - 1]; none when
-// first > last. Bounds far outside the viewport are clamped before they become integers.
+// first > last. Bounds far outside the viewport are clamped before they become integers, and
+// bounds that are not numbers give none.
 struct Span {
     int32_t first, last;
 };
 static Span centres_between(double low, double high, int32_t count) {
+    if (!(low <= high)) return {0, -1};  // empty, or not a number
     low = std::clamp(low - 0.5, -1.0, static_cast<double>(count));
     high = std::clamp(high - 0.5, -1.0, static_cast<double>(count));
     int32_t first = static_cast<int32_t>(low), last = static_cast<int32_t>(high);
