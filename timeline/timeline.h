@@ -59,6 +59,9 @@ void cubes_begin();
 void cube_add(float x, float y, float z, bool spin, float degrees, const float* colour);
 // Draws the cubes added since the scene began.
 void cubes_end();
+// What the last batch sent to GL, after leaving out what cannot show: cubes and triangles.
+extern int32_t cubes_sent;
+extern int32_t cube_triangles_sent;
 
 // ---- Fractal point path ---------------------------------------------------------------------
 constexpr int32_t PATH_CAPACITY = 32768;
