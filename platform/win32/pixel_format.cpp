@@ -21,18 +21,18 @@ static bool accelerated(const PIXELFORMATDESCRIPTOR& format) {
 }
 
 int pixel_format_choose(const PIXELFORMATDESCRIPTOR* formats, int count) {
+    // Any accelerated format ranks above every generic one (a score is at most 65); among
+    // equals the score decides, and the first of equal ranks stays.
+    const int accelerated_rank = 1000;
     int best = 0;
-    int best_score = -1;
-    bool best_accelerated = false;
+    int best_rank = -1;
     for (int i = 0; i < count; ++i) {
-        int score = format_score(formats[i]);
-        if (score < 0) continue;
-        bool fast = accelerated(formats[i]);
-        if (best == 0 || (fast && !best_accelerated) ||
-            (fast == best_accelerated && score > best_score)) {
+        int rank = format_score(formats[i]);
+        if (rank < 0) continue;
+        if (accelerated(formats[i])) rank += accelerated_rank;
+        if (rank > best_rank) {
             best = i + 1;
-            best_score = score;
-            best_accelerated = fast;
+            best_rank = rank;
         }
     }
     return best;
