@@ -9,8 +9,8 @@
 
 // Set on the thread that opens and closes the device, read on the one that asks for the position.
 static std::mutex state_lock;
-static int32_t silent_rate = 0;  // frames per second; 0 while the silent device is closed
-static bool taking = false;      // between silent_write and silent_reset
+static int32_t silent_rate = 0;    // frames per second; 0 while the silent device is closed
+static bool taking = false;        // between silent_write and silent_reset
 static uint64_t taking_since = 0;  // clock ticks at silent_write
 
 // The bytes taken `ticks` clock ticks after the device began: whole chunks only, as a device
