@@ -1,5 +1,6 @@
-# Sourced by the Windows scripts (after setting root): wine in a private prefix, build-wine/,
-# and what runs it.
+# Sourced by the Windows scripts, which set root (sourced by hand it finds the checkout from its
+# own place): wine in a private prefix, build-wine/, and what runs it.
+root=${root:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
 export WINEPREFIX=${WINEPREFIX:-$root/build-wine}
 export WINEDEBUG=${WINEDEBUG:-fixme-all}
 # wine's 64-bit loader itself: the wine wrapper prefers the 32-bit one, which needs a kernel that
