@@ -19,6 +19,9 @@ packages=(
     # 32-bit GL for the i686 build), and a PulseAudio server whose null sink is the sound device.
     g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 wine32:i386
     libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386 pulseaudio pulseaudio-utils
+    # The browser build and its page tests: the WebAssembly compiler, node to run the core's tests
+    # and drive the browser, and the headless browser itself.
+    emscripten nodejs chromium
 )
 # qemu's user-mode emulator runs the 32-bit Windows tests where the kernel runs no 32-bit programs.
 # Debian 12's own (7.2) hangs every Windows program; the one in bookworm-backports runs them.
@@ -36,13 +39,25 @@ for package in "${packages[@]}"; do
     [ "$status" = "install ok installed" ] || missing+=("$package")
 done
 
+# Debian's nodejs comes without npm, which is a package of its own; other builds of node bring it.
+command -v npm >/dev/null || missing+=(npm)
+
 qemu=$(dpkg-query -W -f='${Status} ${Version}' qemu-user 2>/dev/null || true)
 qemu_missing=false
 [[ $qemu == "install ok installed "* ]] && dpkg --compare-versions "${qemu##* }" ge "$qemu_version" ||
     qemu_missing=true
 
+# The page tests' one npm package, at the version tests/web/package-lock.json pins.
+web_tests=$(cd "$(dirname "$0")/../tests/web" && pwd)
+npm_install() {
+    [ -f "$web_tests/node_modules/playwright-core/package.json" ] && return 0
+    echo "setup: installing playwright-core for the page tests"
+    npm ci --prefix "$web_tests" --no-audit --no-fund
+}
+
 if [ ${#missing[@]} -eq 0 ] && ! $qemu_missing; then
     echo "setup: all $((${#packages[@]} + 1)) packages present"
+    npm_install
     exit 0
 fi
 
@@ -67,3 +82,4 @@ fi
 if $qemu_missing; then
     "${sudo[@]}" apt-get install -y --no-install-recommends "qemu-user/$backports"
 fi
+npm_install
