@@ -1,0 +1,28 @@
+// The page's picture hook for tests: with index.html?time=MS the page runs no show and no sound
+// but draws the frame the show draws when its clock reads MS, walked there as the frame tool
+// walks it, and hands the pixels to page.js, which puts them on quadriseTest.
+#include <emscripten/emscripten.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "tools/frame_render/frame_render.h"
+
+static std::vector<uint8_t> picture;
+
+// False when the canvas or its WebGL context cannot be had.
+extern "C" EMSCRIPTEN_KEEPALIVE int picture_open() { return frame_open() ? 1 : 0; }
+
+extern "C" EMSCRIPTEN_KEEPALIVE const char* picture_error() { return frame_error(); }
+
+// Draws the frame at music time ms and reads it back into picture_pixels. 0 when the show has
+// ended before that time (the frame is then the cleared screen, as the frame tool draws it).
+extern "C" EMSCRIPTEN_KEEPALIVE int picture_draw(uint32_t ms) {
+    bool shown = frame_render(ms);
+    picture.resize(static_cast<size_t>(FRAME_WIDTH) * FRAME_HEIGHT * 3);
+    frame_read(picture.data());
+    return shown ? 1 : 0;
+}
+
+// The frame last drawn: FRAME_WIDTH x FRAME_HEIGHT RGB pixels, top row first.
+extern "C" EMSCRIPTEN_KEEPALIVE const uint8_t* picture_pixels() { return picture.data(); }
