@@ -70,22 +70,31 @@
     return null;
   }
 
-  function show_picture(ms) {
+  // The picture hook: the frame at music time ms into quadriseTest.picture. Tests may call
+  // quadriseTest.drawPicture(ms) again for other times on the same page.
+  function open_pictures(ms) {
     const module = globalThis.Module;
     if (!module._picture_open()) {
       say('No picture: ' + module.UTF8ToString(module._picture_error()));
       test.picture = { ms, error: true };
       return;
     }
-    const shown = module._picture_draw(ms) !== 0;
-    const at = module._picture_pixels();
-    const pixels = module.HEAPU8.slice(at, at + 1024 * 768 * 3);
-    test.picture = { ms, shown, pixels };
+    test.drawPicture = (time) => {
+      const shown = module._picture_draw(time) !== 0;
+      const at = module._picture_pixels();
+      test.picture = { ms: time, shown, pixels: module.HEAPU8.slice(at, at + 1024 * 768 * 3) };
+      return test.picture;
+    };
+    test.drawPicture(ms);
   }
 
   function start() {
     const params = new URLSearchParams(location.search);
     const time = params.get('time');
+    if (time !== null && !(/^[0-9]{1,10}$/.test(time) && Number(time) <= 0xffffffff)) {
+      say('The time to show must be a whole number of milliseconds, not "' + time + '".');
+      return;
+    }
     const reason = time === null ? missing() : null;
     if (reason) {
       say(reason);
@@ -100,7 +109,7 @@
       }],
       onRuntimeInitialized() {
         if (time !== null) {
-          show_picture(Number.parseInt(time, 10) >>> 0);
+          open_pictures(Number(time));
         } else {
           globalThis.Module.callMain([]);
         }
