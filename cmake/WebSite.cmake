@@ -33,13 +33,13 @@ set(quadrise_web_link_options
   -sASYNCIFY=1 -sASYNCIFY_STACK_SIZE=16384 -sASYNCIFY_IGNORE_INDIRECT=1
   "-sASYNCIFY_IMPORTS=['page_ask','page_next_frame']"
   "-sASYNCIFY_ADD=['window_send*']"
-  "-sEXPORTED_FUNCTIONS=['_main','_picture_open','_picture_error','_picture_draw','_picture_pixels']"
+  "-sEXPORTED_FUNCTIONS=['_main','_picture_open','_picture_error','_picture_draw','_picture_pixels','_show_state','_show_clock']"
   "-sEXPORTED_RUNTIME_METHODS=['callMain','ENV','UTF8ToString']")
 
 # quadrise_web_module(<target> <output folder> <main source> <resource library>): the main module
 # built from <main source>, as quadrise.js and quadrise.wasm in <output folder>.
 function(quadrise_web_module target folder main resources)
-  add_executable(${target} ${main} ${PROJECT_SOURCE_DIR}/platform/web/site/picture_hook.cpp)
+  add_executable(${target} ${main} ${PROJECT_SOURCE_DIR}/platform/web/site/test_hooks.cpp)
   target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR})
   target_link_libraries(${target} PRIVATE app timeline frame_render ${resources})
   target_link_options(${target} PRIVATE ${quadrise_web_link_options})
@@ -63,17 +63,16 @@ add_custom_target(page_files DEPENDS ${quadrise_page_outputs})
 add_dependencies(site quadrise page_files)
 
 # For the page tests: the site with a main module whose soundtrack resource does not load (the
-# desktop's broken-music test build), in build-web/broken-music-site/, outside site/.
-if(QUADRISE_TESTS)
-  set(broken_site ${CMAKE_BINARY_DIR}/broken-music-site)
-  quadrise_embed_resources(broken_music_resources ${PROJECT_SOURCE_DIR}/tests/e2e/data)
-  quadrise_web_module(quadrise-broken-music ${CMAKE_BINARY_DIR}/broken-music
-                      ${PROJECT_SOURCE_DIR}/tests/e2e/broken_music_main.cpp
-                      broken_music_resources)
-  add_custom_target(broken-music-site ALL
-    COMMAND ${CMAKE_COMMAND} -E copy_directory ${quadrise_site} ${broken_site}
-    COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_BINARY_DIR}/broken-music/quadrise.js
-            ${CMAKE_BINARY_DIR}/broken-music/quadrise.wasm ${broken_site}
-    COMMENT "The broken-music site for the page tests")
-  add_dependencies(broken-music-site site quadrise-broken-music)
-endif()
+# desktop's broken-music test build), in build-web/broken-music-site/, outside site/. Built on
+# request only (target broken-music-site), not with the site.
+set(broken_site ${CMAKE_BINARY_DIR}/broken-music-site)
+quadrise_embed_resources(broken_music_resources ${PROJECT_SOURCE_DIR}/tests/e2e/data)
+quadrise_web_module(quadrise-broken-music ${CMAKE_BINARY_DIR}/broken-music
+                    ${PROJECT_SOURCE_DIR}/tests/e2e/broken_music_main.cpp broken_music_resources)
+set_target_properties(quadrise-broken-music PROPERTIES EXCLUDE_FROM_ALL ON)
+add_custom_target(broken-music-site
+  COMMAND ${CMAKE_COMMAND} -E copy_directory ${quadrise_site} ${broken_site}
+  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_BINARY_DIR}/broken-music/quadrise.js
+          ${CMAKE_BINARY_DIR}/broken-music/quadrise.wasm ${broken_site}
+  COMMENT "The broken-music site for the page tests")
+add_dependencies(broken-music-site site quadrise-broken-music)

@@ -56,6 +56,9 @@
   }
 
   globalThis.quadrisePage = { say, ask, ended };
+  // Where the running show stands: the timeline's state (-3 before the first frame) and the
+  // music clock it last read.
+  test.show = () => ({ state: globalThis.Module._show_state(), clock: globalThis.Module._show_clock() });
   document.getElementById('again-button').addEventListener('click', () => location.reload());
 
   // What the browser lacks, in one line, or null.

@@ -1,11 +1,13 @@
-// The page's picture hook for tests: with index.html?time=MS the page runs no show and no sound
-// but draws the frame the show draws when its clock reads MS, walked there as the frame tool
-// walks it, and hands the pixels to page.js, which puts them on quadriseTest.
+// What the page offers tests (page.js puts it on quadriseTest). The picture hook: with
+// index.html?time=MS the page runs no show and no sound but draws the frame the show draws when
+// its clock reads MS, walked there as the frame tool walks it, and hands the pixels over. And,
+// read only, where a running show stands.
 #include <emscripten/emscripten.h>
 
 #include <cstdint>
 #include <vector>
 
+#include "timeline/timeline.h"
 #include "tools/frame_render/frame_render.h"
 
 static std::vector<uint8_t> picture;
@@ -26,3 +28,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE int picture_draw(uint32_t ms) {
 
 // The frame last drawn: FRAME_WIDTH x FRAME_HEIGHT RGB pixels, top row first.
 extern "C" EMSCRIPTEN_KEEPALIVE const uint8_t* picture_pixels() { return picture.data(); }
+
+// The timeline's state and the music clock it read last, for tests that follow a running show.
+extern "C" EMSCRIPTEN_KEEPALIVE int32_t show_state() { return timeline_state; }
+extern "C" EMSCRIPTEN_KEEPALIVE uint32_t show_clock() { return music_clock_ms; }
