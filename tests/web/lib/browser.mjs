@@ -57,8 +57,9 @@ export async function serve(folder) {
   };
 }
 
-// Headless Chromium with WebGL on SwiftShader and sound without a gesture or a device.
-export function launch() {
+// Headless Chromium with WebGL on SwiftShader and sound without a gesture or a device, with
+// `extraArgs` besides (the frame bench lifts the frame rate's cap).
+export function launch(extraArgs = []) {
   return chromium.launch({
     executablePath: '/usr/bin/chromium',
     headless: true,
@@ -68,6 +69,7 @@ export function launch() {
       '--enable-unsafe-swiftshader',
       '--ignore-gpu-blocklist',
       '--autoplay-policy=no-user-gesture-required',
+      ...extraArgs,
     ],
   });
 }
