@@ -33,7 +33,7 @@ set(quadrise_web_link_options
   -sASYNCIFY=1 -sASYNCIFY_STACK_SIZE=16384 -sASYNCIFY_IGNORE_INDIRECT=1
   "-sASYNCIFY_IMPORTS=['page_ask','page_next_frame']"
   "-sASYNCIFY_ADD=['window_send*']"
-  "-sEXPORTED_FUNCTIONS=['_main','_picture_open','_picture_error','_picture_draw','_picture_pixels','_picture_step','_show_state','_show_clock']"
+  "-sEXPORTED_FUNCTIONS=['_main','_picture_open','_picture_error','_picture_draw','_picture_pixels','_picture_step','_picture_cubes_sent','_show_state','_show_clock']"
   "-sEXPORTED_RUNTIME_METHODS=['callMain','ENV','UTF8ToString']")
 
 # quadrise_web_module(<target> <output folder> <main source> <resource library>): the main module

@@ -108,6 +108,21 @@ describe('the end of the show', { timeout: TEST_TIMEOUT }, () => {
   });
 });
 
+describe('the picture hook', { timeout: TEST_TIMEOUT }, () => {
+  for (const time of ['abc', '-5', '4294967296']) {
+    it(`refuses ?time=${time} in one line and draws nothing`, async () => {
+      const page = await openPage(browser);
+      await page.goto(`${site.url}?time=${time}`);
+      await page.waitForFunction(() => document.getElementById('status').textContent !== '');
+      assert.equal(await page.textContent('#status'),
+                   `The time to show must be a whole number of milliseconds, not "${time}".`);
+      assert.equal(await page.evaluate(() => globalThis.Module === undefined), true);
+      assert.deepEqual(page.problems, []);
+      await page.close();
+    });
+  }
+});
+
 describe('a browser without what the show needs', { timeout: TEST_TIMEOUT }, () => {
   const lacking = [
     ['WebGL', () => { HTMLCanvasElement.prototype.getContext = () => null; },

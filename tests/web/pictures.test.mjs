@@ -86,6 +86,10 @@ for (const variant of VARIANTS) {
       const kind = await page.evaluate((type) =>
         document.getElementById('canvas').getContext(type) !== null, variant.webgl);
       assert.ok(kind, `the page draws with ${variant.webgl}`);
+      // The batch counts the cubes it sends; one at a time, the cubes go past it.
+      await webFrame(page, 20000);
+      const batched = await page.evaluate(() => globalThis.Module._picture_cubes_sent() > 0);
+      assert.equal(batched, !variant.query.includes('immediate'), 'the cubes drawn as named');
     });
     after(async () => {
       assert.deepEqual(page.problems, []);

@@ -1,7 +1,7 @@
 // The OpenGL 1.x and GLU subset the program calls, on WebGL: the fixed-function state kept on
 // the CPU, and drawing through one shader program that computes what the fixed pipeline would
-// (one positional light in eye space with colour material, Gouraud shading, GL_EXP and GL_LINEAR
-// fog). Internal to the web backend: the program sees only the GL names in <GL/gl.h>.
+// (one positional light in eye space with colour material, Gouraud shading, GL_EXP, GL_EXP2 and
+// GL_LINEAR fog). Internal to the web backend: the program sees only the GL names in <GL/gl.h>.
 //
 // What the layer keeps: the modelview and projection stacks; light 0 with the light model's
 // ambient and colour material of the ambient and diffuse; fog; the current colour, normal and

@@ -115,8 +115,10 @@ void glEnable(GLenum cap) { set_capability(cap, true); }
 void glDisable(GLenum cap) { set_capability(cap, false); }
 
 GLboolean glIsEnabled(GLenum cap) {
+    if (!live) return GL_FALSE;
     bool in_webgl = false;
-    bool* flag = live ? capability(cap, &in_webgl) : nullptr;
+    bool* flag = capability(cap, &in_webgl);
+    if (flag == nullptr) gl_fail(GL_INVALID_ENUM);
     return flag != nullptr && *flag ? GL_TRUE : GL_FALSE;
 }
 

@@ -29,10 +29,14 @@ static void set_client_state(GLenum array, bool on) {
 void glEnableClientState(GLenum array) { set_client_state(array, true); }
 void glDisableClientState(GLenum array) { set_client_state(array, false); }
 
-// Arrays of floats only: what the program hands GL.
-static void set_pointer(ClientArray* a, GLint size, GLenum type, GLsizei stride,
-                        const void* pointer) {
+// Arrays of floats only, of as many components as the array takes: what the program hands GL.
+static void set_pointer(ClientArray* a, bool size_allowed, GLint size, GLenum type,
+                        GLsizei stride, const void* pointer) {
     if (!gl_layer_live()) return;
+    if (!size_allowed) {
+        gl_fail(GL_INVALID_VALUE);
+        return;
+    }
     if (type != GL_FLOAT) {
         gl_fail(GL_INVALID_ENUM);
         return;
@@ -45,17 +49,15 @@ static void set_pointer(ClientArray* a, GLint size, GLenum type, GLsizei stride,
 }
 
 void glVertexPointer(GLint size, GLenum type, GLsizei stride, const GLvoid* pointer) {
-    if (size < 2 || size > 4) return gl_fail(GL_INVALID_VALUE);
-    set_pointer(&gl_client.vertex, size, type, stride, pointer);
+    set_pointer(&gl_client.vertex, size >= 2 && size <= 4, size, type, stride, pointer);
 }
 
 void glNormalPointer(GLenum type, GLsizei stride, const GLvoid* pointer) {
-    set_pointer(&gl_client.normal, 3, type, stride, pointer);
+    set_pointer(&gl_client.normal, true, 3, type, stride, pointer);
 }
 
 void glColorPointer(GLint size, GLenum type, GLsizei stride, const GLvoid* pointer) {
-    if (size != 3 && size != 4) return gl_fail(GL_INVALID_VALUE);
-    set_pointer(&gl_client.colour, size, type, stride, pointer);
+    set_pointer(&gl_client.colour, size == 3 || size == 4, size, type, stride, pointer);
 }
 
 static GLsizei array_stride(const ClientArray& a) {

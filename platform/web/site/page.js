@@ -32,6 +32,8 @@
     document.getElementById('box-caption').textContent = caption;
     document.getElementById('box-text').textContent = text;
     buttons.replaceChildren();
+    // The icons of platform.h's MessageIcon, in its order: the box's border shows which.
+    box.dataset.icon = ['question', 'exclamation', 'stop'][icon] ?? 'question';
     const choices = yes_no ? [['Yes', ANSWER_YES], ['No', ANSWER_NO]] : [['OK', ANSWER_OK]];
     for (const [label, answer] of choices) {
       const button = document.createElement('button');
@@ -44,7 +46,6 @@
       });
       buttons.append(button);
     }
-    test.box = { text, caption, icon };
     box.hidden = false;
     buttons.firstChild.focus();
   }
@@ -101,7 +102,6 @@
     const reason = time === null ? missing() : null;
     if (reason) {
       say(reason);
-      test.missing = reason;
       return;
     }
     globalThis.Module = {
@@ -119,6 +119,9 @@
       },
       printErr(text) {
         console.warn(text);
+      },
+      onAbort(what) {
+        say('The program stopped: ' + what);
       },
     };
     const script = document.createElement('script');

@@ -32,6 +32,9 @@ extern "C" EMSCRIPTEN_KEEPALIVE const uint8_t* picture_pixels() { return picture
 // One more frame, the clock moved on to ms, without reading it back: what the frame bench times.
 extern "C" EMSCRIPTEN_KEEPALIVE void picture_step(uint32_t ms) { frame_draw(ms); }
 
+// The cubes the last batch sent to GL: none while they are drawn one at a time.
+extern "C" EMSCRIPTEN_KEEPALIVE int32_t picture_cubes_sent() { return cubes_sent; }
+
 // The timeline's state and the music clock it read last, for tests that follow a running show.
 extern "C" EMSCRIPTEN_KEEPALIVE int32_t show_state() { return timeline_state; }
 extern "C" EMSCRIPTEN_KEEPALIVE uint32_t show_clock() { return music_clock_ms; }
