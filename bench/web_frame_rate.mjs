@@ -10,8 +10,9 @@
 // with the browser's frame-rate cap lifted. The rate counts frames the browser has presented
 // (animation frame to animation frame), so SwiftShader's rasterising is in it.
 //
-// Usage: node bench/web_frame_rate.mjs [--no-native]   (after scripts/build-web.sh, and for the
-// native column cmake --build build --target frame_bench)
+// Usage: node bench/web_frame_rate.mjs [--no-native] [--start-only]   (after scripts/build-web.sh,
+// and for the native column cmake --build build --target frame_bench; QUADRISE_WEB_BUILD and
+// QUADRISE_BUILD name other build folders). --start-only measures the start and the size alone.
 import { execFileSync } from 'node:child_process';
 import { mkdtempSync, readdirSync, readFileSync, rmSync, statSync } from 'node:fs';
 import { tmpdir } from 'node:os';
@@ -107,12 +108,13 @@ function siteSize(folder) {
   return readdirSync(folder).map((name) => [name, statSync(path.join(folder, name)).size]);
 }
 
-const native = process.argv.includes('--no-native') ? {} : nativeRates();
+const startOnly = process.argv.includes('--start-only');
+const native = process.argv.includes('--no-native') || startOnly ? {} : nativeRates();
 const server = await serve(siteFolder);
 const browser = await launch(['--disable-gpu-vsync', '--disable-frame-rate-limit']);
 try {
   console.log('scene        web fps  median ms  p95 ms | immediate fps | native fps  immediate');
-  for (const [name, start] of SCENES) {
+  for (const [name, start] of startOnly ? [] : SCENES) {
     const batched = await sceneRate(browser, server.url, start, 'batched');
     const immediate = await sceneRate(browser, server.url, start, 'immediate');
     const cell = (v) => (v === undefined ? '-' : v.toFixed(1)).padStart(10);

@@ -12,7 +12,7 @@ const here = path.dirname(fileURLToPath(import.meta.url));
 export const repository = path.resolve(here, '../../..');
 // The build trees the tests read: the web build's site and the native build's tools.
 export const webBuild = process.env.QUADRISE_WEB_BUILD ?? path.join(repository, 'build-web');
-export const nativeBuild = process.env.QUADRISE_NATIVE_BUILD ?? path.join(repository, 'build');
+export const nativeBuild = process.env.QUADRISE_BUILD ?? path.join(repository, 'build');
 export const siteFolder = path.join(webBuild, 'site');
 export const brokenMusicFolder = path.join(webBuild, 'broken-music-site');
 
