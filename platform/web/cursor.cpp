@@ -5,10 +5,12 @@
 
 static int cursor_counter = 0;
 
+// clang-format off
 EM_JS(void, page_cursor_visible, (int visible), {
     var canvas = document.getElementById("canvas");
     if (canvas) canvas.style.cursor = visible ? "" : "none";
 });
+// clang-format on
 
 int cursor_show(bool show) {
     cursor_counter += show ? 1 : -1;

@@ -6,6 +6,7 @@
 
 #include "platform/web/internal.h"
 
+// clang-format off
 EM_JS(int, page_fullscreen_request, (), {
     var canvas = document.getElementById("canvas");
     if (!document.fullscreenEnabled || !canvas || !canvas.requestFullscreen) return 0;
@@ -15,10 +16,13 @@ EM_JS(int, page_fullscreen_request, (), {
     });
     return 1;
 });
+// clang-format on
 
+// clang-format off
 EM_JS(void, page_fullscreen_exit, (), {
     if (document.fullscreenElement) document.exitFullscreen().catch(function() {});
 });
+// clang-format on
 
 bool display_mode_request(int, int, int) {
     if (page_fullscreen_request()) return true;

@@ -52,11 +52,13 @@ static bool key_deliver_one() {
     return true;
 }
 
+// clang-format off
 EM_JS(void, page_next_frame, (), {
     Asyncify.handleSleep(function(wake_up) {
         requestAnimationFrame(function() { wake_up(); });
     });
 });
+// clang-format on
 
 void post_quit() { quit_posted = true; }
 
@@ -65,8 +67,7 @@ void message_loop_run() {
         // The frame drawn before the loop (the first, "Loading...") reaches the screen before
         // the next one starts the long work of the music bring-up.
         page_next_frame();
-        while (!quit_posted && key_deliver_one()) {
-        }
+        while (!quit_posted && key_deliver_one()) {}
         if (!quit_posted && window_live() != 0) window_send(window_live(), WINDOW_PAINT, 0, 0);
     }
     quit_posted = false;

@@ -6,12 +6,14 @@
 
 #include "platform/web/internal.h"
 
+// clang-format off
 EM_JS(int, page_ask, (const char* text, const char* caption, int yes_no, int icon), {
     return Asyncify.handleSleep(function(wake_up) {
         globalThis.quadrisePage.ask(UTF8ToString(text), UTF8ToString(caption), yes_no !== 0, icon,
                                     function(answer) { wake_up(answer); });
     });
 });
+// clang-format on
 
 MessageAnswer message_box(const char* text, const char* caption, MessageButtons buttons,
                           MessageIcon icon) {

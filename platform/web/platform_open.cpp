@@ -4,12 +4,14 @@
 
 #include "platform/web/internal.h"
 
+// clang-format off
 EM_JS(int, page_has_canvas, (), { return document.getElementById("canvas") !== null; });
 
 // The page learns that the program has ended, whichever way (the show over, Escape, an error).
 EM_JS(void, page_program_ended, (), {
     if (globalThis.quadrisePage) globalThis.quadrisePage.ended();
 });
+// clang-format on
 
 bool platform_open() {
     if (!page_has_canvas()) return platform_fail("the page has no canvas with the id canvas", "");

@@ -11,11 +11,13 @@ static EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context = 0;
 static int client_width = 0;
 static int client_height = 0;
 
+// clang-format off
 EM_JS(void, page_canvas_visible, (int visible, const char* title), {
     var canvas = document.getElementById("canvas");
     canvas.style.visibility = visible ? "visible" : "hidden";
     if (title) document.title = UTF8ToString(title);
 });
+// clang-format on
 
 // A context as the desktop asks for one, as far as WebGL has it: RGB with depth and stencil,
 // no multisampling (GL draws the program's pictures aliased), the alpha of the canvas opaque.
@@ -81,11 +83,13 @@ bool window_show(WindowHandle window) {
     return true;
 }
 
+// clang-format off
 EM_JS(void, page_canvas_focus, (), {
     var canvas = document.getElementById("canvas");
     canvas.tabIndex = 0;
     canvas.focus();
 });
+// clang-format on
 
 void window_focus(WindowHandle window) {
     if (window_alive(window)) page_canvas_focus();

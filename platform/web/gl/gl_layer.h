@@ -105,7 +105,11 @@ bool primitive_drawable(GLenum mode);
 
 // ---- Drawing (shader.cpp) ---------------------------------------------------------------------
 // The shader's vertex attributes.
-enum VertexAttribute : GLuint { ATTRIBUTE_POSITION = 0, ATTRIBUTE_NORMAL = 1, ATTRIBUTE_COLOUR = 2 };
+enum VertexAttribute : GLuint {
+    ATTRIBUTE_POSITION = 0,
+    ATTRIBUTE_NORMAL = 1,
+    ATTRIBUTE_COLOUR = 2
+};
 // Hands the shader the state a draw needs: matrices, light, material and fog as they stand now.
 // With `unlit_window_points`, the draw is of glBitmap's fragments instead: positions are already
 // in clip space, unlit and unfogged, one pixel each.

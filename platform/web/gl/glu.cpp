@@ -34,8 +34,8 @@ static void cross(const float* a, const float* b, float* out) {
     out[2] = a[0] * b[1] - a[1] * b[0];
 }
 
-void gluLookAt(GLdouble eye_x, GLdouble eye_y, GLdouble eye_z, GLdouble centre_x,
-               GLdouble centre_y, GLdouble centre_z, GLdouble up_x, GLdouble up_y, GLdouble up_z) {
+void gluLookAt(GLdouble eye_x, GLdouble eye_y, GLdouble eye_z, GLdouble centre_x, GLdouble centre_y,
+               GLdouble centre_z, GLdouble up_x, GLdouble up_y, GLdouble up_z) {
     float forward[3] = {static_cast<float>(centre_x - eye_x), static_cast<float>(centre_y - eye_y),
                         static_cast<float>(centre_z - eye_z)};
     float up[3] = {static_cast<float>(up_x), static_cast<float>(up_y), static_cast<float>(up_z)};

@@ -17,9 +17,8 @@ static bool inside = false;
 
 // The primitives WebGL draws as they are; quads and polygons are not offered.
 bool primitive_drawable(GLenum mode) {
-    return mode == GL_POINTS || mode == GL_LINES || mode == GL_LINE_LOOP ||
-           mode == GL_LINE_STRIP || mode == GL_TRIANGLES || mode == GL_TRIANGLE_STRIP ||
-           mode == GL_TRIANGLE_FAN;
+    return mode == GL_POINTS || mode == GL_LINES || mode == GL_LINE_LOOP || mode == GL_LINE_STRIP ||
+           mode == GL_TRIANGLES || mode == GL_TRIANGLE_STRIP || mode == GL_TRIANGLE_FAN;
 }
 
 void glBegin(GLenum mode) {

@@ -77,15 +77,42 @@ void main() {
 )";
 
 enum Uniform {
-    U_MVP, U_MODELVIEW, U_NORMAL_MATRIX, U_LIGHTING, U_COLOUR_MATERIAL, U_MATERIAL_AMBIENT,
-    U_MATERIAL_DIFFUSE, U_LIGHT_POSITION, U_LIGHT_AMBIENT, U_LIGHT_DIFFUSE, U_MODEL_AMBIENT,
-    U_POINT_SIZE, U_FOG_MODE, U_FOG_DENSITY, U_FOG_START, U_FOG_END, U_FOG_COLOUR, UNIFORM_COUNT
+    U_MVP,
+    U_MODELVIEW,
+    U_NORMAL_MATRIX,
+    U_LIGHTING,
+    U_COLOUR_MATERIAL,
+    U_MATERIAL_AMBIENT,
+    U_MATERIAL_DIFFUSE,
+    U_LIGHT_POSITION,
+    U_LIGHT_AMBIENT,
+    U_LIGHT_DIFFUSE,
+    U_MODEL_AMBIENT,
+    U_POINT_SIZE,
+    U_FOG_MODE,
+    U_FOG_DENSITY,
+    U_FOG_START,
+    U_FOG_END,
+    U_FOG_COLOUR,
+    UNIFORM_COUNT
 };
-static const char* const UNIFORM_NAMES[UNIFORM_COUNT] = {
-    "u_mvp", "u_modelview", "u_normal_matrix", "u_lighting", "u_colour_material",
-    "u_material_ambient", "u_material_diffuse", "u_light_position", "u_light_ambient",
-    "u_light_diffuse", "u_model_ambient", "u_point_size", "u_fog_mode", "u_fog_density",
-    "u_fog_start", "u_fog_end", "u_fog_colour"};
+static const char* const UNIFORM_NAMES[UNIFORM_COUNT] = {"u_mvp",
+                                                         "u_modelview",
+                                                         "u_normal_matrix",
+                                                         "u_lighting",
+                                                         "u_colour_material",
+                                                         "u_material_ambient",
+                                                         "u_material_diffuse",
+                                                         "u_light_position",
+                                                         "u_light_ambient",
+                                                         "u_light_diffuse",
+                                                         "u_model_ambient",
+                                                         "u_point_size",
+                                                         "u_fog_mode",
+                                                         "u_fog_density",
+                                                         "u_fog_start",
+                                                         "u_fog_end",
+                                                         "u_fog_colour"};
 
 static GLuint program = 0;
 static GLint uniforms[UNIFORM_COUNT];
@@ -162,7 +189,8 @@ static void normal_matrix(const float* m, float* n) {
     auto a = [m](int row, int column) { return m[4 * column + row]; };
     for (int row = 0; row < 3; ++row) {
         for (int column = 0; column < 3; ++column) {
-            int r1 = (row + 1) % 3, r2 = (row + 2) % 3, c1 = (column + 1) % 3, c2 = (column + 2) % 3;
+            int r1 = (row + 1) % 3, r2 = (row + 2) % 3, c1 = (column + 1) % 3,
+                c2 = (column + 2) % 3;
             n[3 * column + row] = a(r1, c1) * a(r2, c2) - a(r1, c2) * a(r2, c1);
         }
     }
@@ -205,10 +233,7 @@ void shader_prepare(bool unlit_window_points) {
         emscripten_glUniform4fv(uniforms[U_LIGHT_DIFFUSE], 1, s.light0 ? s.light.diffuse : DARK);
         emscripten_glUniform4fv(uniforms[U_MODEL_AMBIENT], 1, s.model_ambient);
     }
-    int fog_mode = !s.fog                  ? 0
-                   : s.fog_mode == GL_EXP  ? 1
-                   : s.fog_mode == GL_EXP2 ? 2
-                                           : 3;
+    int fog_mode = !s.fog ? 0 : s.fog_mode == GL_EXP ? 1 : s.fog_mode == GL_EXP2 ? 2 : 3;
     emscripten_glUniform1i(uniforms[U_FOG_MODE], fog_mode);
     if (fog_mode != 0) {
         emscripten_glUniform1f(uniforms[U_FOG_DENSITY], s.fog_density);

@@ -30,8 +30,8 @@ void glEnableClientState(GLenum array) { set_client_state(array, true); }
 void glDisableClientState(GLenum array) { set_client_state(array, false); }
 
 // Arrays of floats only, of as many components as the array takes: what the program hands GL.
-static void set_pointer(ClientArray* a, bool size_allowed, GLint size, GLenum type,
-                        GLsizei stride, const void* pointer) {
+static void set_pointer(ClientArray* a, bool size_allowed, GLint size, GLenum type, GLsizei stride,
+                        const void* pointer) {
     if (!gl_layer_live()) return;
     if (!size_allowed) {
         gl_fail(GL_INVALID_VALUE);
@@ -124,7 +124,8 @@ void glDrawElements(GLenum mode, GLsizei count, GLenum type, const GLvoid* indic
             emscripten_glEnableVertexAttribArray(attributes[k]);
             uintptr_t offset = reinterpret_cast<uintptr_t>(a.pointer) - low;
             emscripten_glVertexAttribPointer(attributes[k], a.size, GL_FLOAT, GL_FALSE,
-                                             array_stride(a), reinterpret_cast<const void*>(offset));
+                                             array_stride(a),
+                                             reinterpret_cast<const void*>(offset));
         } else {
             const float normal_or_colour[4] = {current[k][0], current[k][1], current[k][2],
                                                k == 2 ? current[k][3] : 0.0f};
