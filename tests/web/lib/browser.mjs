@@ -33,6 +33,9 @@ export async function serve(folder) {
     cwd: folder,
     stdio: 'ignore',
   });
+  // A run that ends without close() (an uncaught error) leaves no server behind.
+  const stop = () => server.kill();
+  process.on('exit', stop);
   const url = `http://127.0.0.1:${port}/`;
   for (let attempt = 0; ; ++attempt) {
     try {
@@ -49,6 +52,7 @@ export async function serve(folder) {
   return {
     url,
     async close() {
+      process.off('exit', stop);
       if (server.exitCode === null) {
         server.kill();
         await once(server, 'exit');
