@@ -1,6 +1,8 @@
 // The platform layer: the only code that talks to the operating system, through SDL2 on Linux
-// (platform/sdl/) and the Win32 services on Windows (platform/win32/); the window's handle, the
-// message loop and the failure line are shared by both (platform/*.cpp). It offers the program the
+// (platform/sdl/), the Win32 services on Windows (platform/win32/) and the browser's canvas,
+// WebGL and pages in the browser (platform/web/, where the sound is the audio worklet's); the
+// window's handle and the failure line are shared by all three, the message loop and the silent
+// device by the two desktop ones (platform/*.cpp). It offers the program the
 // services it was designed around (message boxes, display mode, one GL window with a window
 // procedure, cursor, wave-out audio) in the program's own terms.
 #pragma once
