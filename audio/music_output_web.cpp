@@ -34,7 +34,7 @@ EM_JS(int32_t, web_audio_play, (int32_t token, char* reason, int32_t size), {
         clockMs: function() { return _web_audio_clock_ms(); }
     };
     const audio = globalThis.quadriseAudio;
-    const why = audio ? audio.play(hooks) : "the page has no sound script";
+    const why = audio ? audio.play(hooks) : "The page has no sound script.";
     if (why === null) return 1;
     stringToUTF8(String(why), reason, size);
     return 0;

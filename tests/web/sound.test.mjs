@@ -143,3 +143,42 @@ test('the worklet hands the output the desktop render byte for byte, and the clo
   assert.ok(behind < 25 * BLOCK_MS, `the clock fell ${behind.toFixed(1)} ms behind the heard position`);
   assert.deepEqual(errors, [], `the console showed errors: ${errors.join(" | ")}`);
 });
+
+// Where the browser gives no sound the page says why in one line, and the music plays on the silent
+// device: the clock runs with the page's own clock as if it were heard.
+test('a browser without AudioWorklet, at another rate than 44100 Hz or without the worklet\'s module gets no sound, a reason, and a running clock', {timeout: 60000}, async () => {
+  const browsers = [
+    {setup: () => { delete globalThis.AudioWorkletNode; }, reason: 'No sound. This browser has no AudioWorklet'},
+    {setup: () => {
+      const Context = globalThis.AudioContext;
+      globalThis.AudioContext = class extends Context {
+        constructor(options) { super(Object.assign({}, options, {sampleRate: 48000})); }
+      };
+    }, reason: 'No sound. The browser plays sound at 48000 Hz, not at 44100 Hz.'},
+    // The worklet's module cannot be fetched: the failure comes after music_play has returned.
+    {route: '**/quadrise-audio.wasm', reason: 'No sound. The sound worklet cannot start (quadrise-audio.wasm: 404'},
+  ];
+  for (const {setup, route, reason} of browsers) {
+    const {page} = await openPage('', setup);
+    if (route) await page.route(route, (request) => request.fulfill({status: 404, body: ''}));
+    await page.click('#play');
+    await page.waitForFunction(() => globalThis.quadriseTest.started !== undefined &&
+                                     document.getElementById('status').textContent.startsWith('No sound'),
+                               null, {timeout: 10000});
+    const first = await page.evaluate(() => ({started: quadriseTest.started, silent: Module._sound_page_silent(),
+                                              status: document.getElementById('status').textContent,
+                                              clock: Module._web_audio_clock_ms(), at: performance.now()}));
+    await new Promise((resolve) => setTimeout(resolve, 1500));
+    const later = await page.evaluate(() => ({clock: Module._web_audio_clock_ms(), at: performance.now()}));
+    await page.close();
+    assert.equal(first.started, 1, 'the music did not start');
+    assert.equal(first.silent, 1, 'the music is not on the silent device');
+    assert.ok(first.status.startsWith(reason), `the page says "${first.status}"`);
+    // The song's clock runs slightly slower than the frames (whole milliseconds per piece), and
+    // the clock is a block's stamp: within a few blocks of the time that passed.
+    const passed = later.at - first.at;
+    const moved = later.clock - first.clock;
+    assert.ok(moved > passed * 0.9 - 3 * BLOCK_MS && moved < passed + 3 * BLOCK_MS,
+              `the clock moved ${moved} ms in ${passed.toFixed(0)} ms`);
+  }
+});

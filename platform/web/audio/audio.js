@@ -43,12 +43,13 @@
     return null;
   }
 
-  // No sound from here on: the page says why, and a song already playing goes on silently.
+  // No sound from here on: the page says why (`reason` is one sentence), and a song already
+  // playing goes on silently.
   function fail(reason) {
     if (failure) return;
     failure = reason;
     console.warn('quadrise: no sound: ' + reason);
-    say('No sound: ' + reason);
+    say('No sound. ' + reason);
     stopPump();
     const playing = hooks;
     hooks = null;
@@ -132,7 +133,7 @@
       numberOfInputs: 0, numberOfOutputs: 1, outputChannelCount: [2],
       processorOptions: {wasm: wasm, recordFrames: recordSeconds * RATE}});
     node.port.onmessage = heard;
-    node.onprocessorerror = function () { fail('the sound worklet stopped with an error'); };
+    node.onprocessorerror = function () { fail('The sound worklet stopped with an error.'); };
     node.connect(context.destination);
     for (const message of outbox) node.port.postMessage(message);
     outbox = [];
@@ -149,26 +150,26 @@
     try {
       context = new AudioContext({sampleRate: RATE, latencyHint: 'interactive'});
     } catch (error) {
-      return fail('the browser cannot open its audio output (' + error.message + ').');
+      return fail('The browser cannot open its audio output (' + error.message + ').');
     }
     if (context.sampleRate !== RATE) {
       const rate = context.sampleRate;
       context.close();
       context = null;
-      return fail('the browser plays sound at ' + rate + ' Hz, not at ' + RATE + ' Hz.');
+      return fail('The browser plays sound at ' + rate + ' Hz, not at ' + RATE + ' Hz.');
     }
     context.resume();
     if (recordSeconds) {
       test.clock = [];
       test.stamps = [];
     }
-    startWorklet().catch(function (error) { fail('the sound worklet cannot start (' + error.message + ').'); });
+    startWorklet().catch(function (error) { fail('The sound worklet cannot start (' + error.message + ').'); });
   }
 
   // The main module's music_play: null when the worklet will play, else why there is no sound.
   function play(mainHooks) {
     if (failure) return failure;
-    if (!context) return 'the sound was not started by an answer to the question.';
+    if (!context) return 'The sound was not started by an answer to the question.';
     hooks = mainHooks;
     stamps = [];
     playStart = null;
@@ -204,7 +205,7 @@
           this.open(options.processorOptions.wasm);
         } catch (error) {
           this.wasm = null;
-          this.port.postMessage({type: 'failed', reason: 'the sound module cannot start (' + error.message + ').'});
+          this.port.postMessage({type: 'failed', reason: 'The sound module cannot start (' + error.message + ').'});
         }
       }
 
@@ -273,7 +274,7 @@
         if (message.type === 'play') {
           this.playing = false;
           if (!this.wasm.worklet_play()) {
-            this.port.postMessage({type: 'failed', reason: this.text(this.wasm.worklet_error())});
+            this.port.postMessage({type: 'failed', reason: 'The sound module cannot play (' + this.text(this.wasm.worklet_error()) + ').'});
             return;
           }
           this.playing = true;
@@ -313,7 +314,7 @@
           block = this.wasm.worklet_process(frames);
         } catch (error) {
           this.wasm = null;
-          this.port.postMessage({type: 'failed', reason: 'the sound module failed (' + error.message + ').'});
+          this.port.postMessage({type: 'failed', reason: 'The sound module failed (' + error.message + ').'});
           return false;
         }
         const views = this.output(frames);
