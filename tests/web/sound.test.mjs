@@ -124,10 +124,12 @@ test('the worklet hands the output the desktop render byte for byte, and the clo
   assert.ok(clock.length > 1000, `only ${clock.length} clock samples`);
   let ahead = -Infinity;
   let behind = -Infinity;
+  let worst = null;
   for (const sample of clock) {
     const serial = sample.clock === 0 ? -1 : serialOf.get(sample.clock);
     assert.ok(serial !== undefined, `the clock read ${sample.clock} ms, no block's stamp`);
     const end = blockEndMs(serial);
+    if (end - sample.heard > ahead) worst = {sample, serial, end};
     ahead = Math.max(ahead, end - sample.heard);
     behind = Math.max(behind, sample.heard - end);
   }
@@ -138,7 +140,8 @@ test('the worklet hands the output the desktop render byte for byte, and the clo
               `synthesis in the worklet ${result.synthesis.toFixed(0)} ms; ` +
               `render ${result.cost.calls} calls, about ${(result.cost.ms / result.cost.calls * 1000).toFixed(1)} us each; ` +
               `${lostFrames} frames lost by the output`);
-  assert.ok(ahead <= BLOCK_MS + 0.5, `the clock ran ${ahead.toFixed(1)} ms ahead of the heard position`);
+  assert.ok(ahead <= BLOCK_MS + 0.5, `the clock ran ${ahead.toFixed(1)} ms ahead of the heard position: ` +
+            `${JSON.stringify(worst)}, ${lostFrames} frames lost`);
   assert.ok(last.heard > (RECORD_SECONDS - 2) * 1000, `the clock was sampled only up to ${last.heard} ms`);
   assert.ok(behind < 25 * BLOCK_MS, `the clock fell ${behind.toFixed(1)} ms behind the heard position`);
   assert.deepEqual(errors, [], `the console showed errors: ${errors.join(" | ")}`);

@@ -63,9 +63,13 @@
 
   // The context time being heard: the output's latest timestamp. It is renewed with each of the
   // output's callbacks, so it can lag what is heard by one of them, never lead it: a block counts
-  // as heard no earlier than it is.
+  // as heard no earlier than it is. Where the browser revises a timestamp back (seen by a few
+  // milliseconds on a loaded machine), the position already reached stands: the clock never
+  // goes back.
+  let heardSoFar = 0;
   function heardTime() {
-    return context.getOutputTimestamp().contextTime || 0;
+    heardSoFar = Math.max(heardSoFar, context.getOutputTimestamp().contextTime || 0);
+    return heardSoFar;
   }
 
   // Hands the main module every stamp whose block has begun to be heard.
@@ -82,6 +86,7 @@
     if (!hooks || playStart === null || !test.clock || test.clock.length >= CLOCK_SAMPLES) return;
     const heard = (heardTime() - playStart) * 1000;
     if (heard >= 0) test.clock.push({clock: hooks.clockMs(), heard: heard});
+
   }
 
   function startPump() {
