@@ -81,7 +81,7 @@ test('the worklet hands the output the desktop render byte for byte, and the clo
     return {samples: btoa(text), clock: t.clock, stamps: t.stamps, startFrame: t.startFrame,
             started: t.started, silent: t.silent,
             status: document.getElementById('status').textContent,
-            firstSound: t.firstSoundMs, synthesis: t.synthesisMs, cost: t.renderCost};
+            firstSound: t.firstSoundMs, click: t.playClickMs, synthesis: t.synthesisMs, cost: t.renderCost};
   });
   await page.close();
   assert.equal(result.started, 1, 'the music did not start');
@@ -136,7 +136,8 @@ test('the worklet hands the output the desktop render byte for byte, and the clo
   const last = clock[clock.length - 1];
   console.log(`clock: ${clock.length} samples over ${(last.heard / 1000).toFixed(1)} s heard; the block shown ends ` +
               `at most ${ahead.toFixed(1)} ms ahead of the heard position, at most ${behind.toFixed(1)} ms behind it; ` +
-              `first sound ${result.firstSound.toFixed(0)} ms after the page began loading; ` +
+              `first sound ${result.firstSound.toFixed(0)} ms after the page began loading, ` +
+              `${(result.firstSound - result.click).toFixed(0)} ms after the click; ` +
               `synthesis in the worklet ${result.synthesis.toFixed(0)} ms; ` +
               `render ${result.cost.calls} calls, about ${(result.cost.ms / result.cost.calls * 1000).toFixed(1)} us each; ` +
               `${lostFrames} frames lost by the output`);

@@ -48,9 +48,11 @@ WORKLET_EXPORT const char* worklet_error() { return error_line; }
 // with worklet_error() saying why.
 WORKLET_EXPORT int32_t worklet_open() {
     if (song) return 1;
-    if (!synth_slots_create() || !synth_render_all()) return fail("cannot synthesize the instruments", "");
+    if (!synth_slots_create() || !synth_render_all())
+        return fail("cannot synthesize the instruments", "");
     resources_use(quadrise_resources_table, quadrise_resources_count);
-    music_set_file_callbacks(resource_open, resource_close, resource_read, resource_seek, resource_tell);
+    music_set_file_callbacks(resource_open, resource_close, resource_read, resource_seek,
+                             resource_tell);
     song = music_load("XMMOD", synth_fill_sample);
     if (!song) return fail("cannot load the soundtrack", music_load_error());
     return 1;
@@ -106,7 +108,8 @@ WORKLET_EXPORT int32_t worklet_process(int32_t frames) {
 // Frames of the clock block that the device has already taken (where in it the cursor is).
 WORKLET_EXPORT int32_t worklet_cursor_in_block() {
     if (!playing || block_frames <= 0 || ring_frames <= 0) return 0;
-    return static_cast<int32_t>((taken_bytes / 4) % static_cast<uint32_t>(ring_frames)) % block_frames;
+    return static_cast<int32_t>((taken_bytes / 4) % static_cast<uint32_t>(ring_frames)) %
+           block_frames;
 }
 
 WORKLET_EXPORT int32_t worklet_block_frames() { return block_frames; }
