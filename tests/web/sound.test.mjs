@@ -68,9 +68,16 @@ function referenceSamples(seconds) {
   }
 }
 
-test('the worklet hands the output the desktop render byte for byte, and the clock never runs ahead of what is heard', {timeout: 90000}, async () => {
+test('the worklet hands the output the desktop render byte for byte, and the clock never runs ahead of what is heard, with the main thread stalled for a while', {timeout: 90000}, async () => {
   const {page, errors} = await openPage(`?record=${RECORD_SECONDS}`);
   await page.click('#play');
+  // A main thread busy for 300 ms in the middle: the sound is made in the worklet and goes on.
+  await page.waitForFunction(() => globalThis.quadriseTest.startFrame !== undefined, null, {timeout: 30000});
+  await new Promise((resolve) => setTimeout(resolve, 3000));
+  await page.evaluate(() => {
+    const start = performance.now();
+    while (performance.now() - start < 300);
+  });
   await page.waitForFunction(() => globalThis.quadriseTest.samples !== undefined, null,
                              {timeout: (RECORD_SECONDS + 30) * 1000, polling: 250});
   const result = await page.evaluate(() => {
