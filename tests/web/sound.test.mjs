@@ -157,7 +157,7 @@ test('the worklet hands the output the desktop render byte for byte, and the clo
 
 // Where the browser gives no sound the page says why in one line, and the music plays on the silent
 // device: the clock runs with the page's own clock as if it were heard.
-test('a browser without AudioWorklet, at another rate than 44100 Hz or without the worklet\'s module gets no sound, a reason, and a running clock', {timeout: 60000}, async () => {
+test('a browser without AudioWorklet, at another rate than 44100 Hz, keeping its audio suspended or without the worklet\'s module gets no sound, a reason, and a running clock', {timeout: 90000}, async () => {
   const browsers = [
     {setup: () => { delete globalThis.AudioWorkletNode; }, reason: 'No sound. This browser has no AudioWorklet'},
     {setup: () => {
@@ -166,6 +166,17 @@ test('a browser without AudioWorklet, at another rate than 44100 Hz or without t
         constructor(options) { super(Object.assign({}, options, {sampleRate: 48000})); }
       };
     }, reason: 'No sound. The browser plays sound at 48000 Hz, not at 44100 Hz.'},
+    // A context the browser keeps suspended: after a while the song plays silently.
+    {setup: () => {
+      const Context = globalThis.AudioContext;
+      globalThis.AudioContext = class extends Context {
+        constructor(options) {
+          super(options);
+          super.suspend();
+        }
+        resume() { return Promise.resolve(); }
+      };
+    }, reason: 'No sound. The browser did not let the sound start (the audio context is suspended).'},
     // The worklet's module cannot be fetched: the failure comes after music_play has returned.
     {route: '**/quadrise-audio.wasm', reason: 'No sound. The sound worklet cannot start (quadrise-audio.wasm: 404'},
   ];
@@ -175,7 +186,7 @@ test('a browser without AudioWorklet, at another rate than 44100 Hz or without t
     await page.click('#play');
     await page.waitForFunction(() => globalThis.quadriseTest.started !== undefined &&
                                      document.getElementById('status').textContent.startsWith('No sound'),
-                               null, {timeout: 10000});
+                               null, {timeout: 15000});
     const first = await page.evaluate(() => ({started: quadriseTest.started, silent: Module._sound_page_silent(),
                                               status: document.getElementById('status').textContent,
                                               clock: Module._web_audio_clock_ms(), at: performance.now()}));

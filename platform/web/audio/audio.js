@@ -17,6 +17,7 @@
   const RATE = 44100;
   const MAX_RECORD_SECONDS = 20;
   const CLOCK_SAMPLES = 8000;
+  const RESUME_WAIT_MS = 5000;  // how long a context may stay suspended before the song plays silently
 
   const test = (globalThis.quadriseTest = globalThis.quadriseTest || {});
   const recordSeconds = Math.min(
@@ -30,6 +31,7 @@
   let stamps = [];         // clock messages waiting until their block is heard
   let playStart = null;    // context time at which the ring's first frame is heard
   let pump = null;
+  let playCount = 0;       // which play the worklet's clock messages belong to
 
   function say(text) {
     if (globalThis.quadrisePage && globalThis.quadrisePage.say) globalThis.quadrisePage.say(text);
@@ -86,7 +88,6 @@
     if (!hooks || playStart === null || !test.clock || test.clock.length >= CLOCK_SAMPLES) return;
     const heard = (heardTime() - playStart) * 1000;
     if (heard >= 0) test.clock.push({clock: hooks.clockMs(), heard: heard});
-
   }
 
   function startPump() {
@@ -104,6 +105,8 @@
 
   function heard(event) {
     const m = event.data;
+    // A stamp or start still in flight from a playback since stopped belongs to no song now.
+    if ((m.type === 'clock' || m.type === 'started') && m.play !== playCount) return;
     if (m.type === 'clock') {
       if (test.stamps && test.stamps.length < CLOCK_SAMPLES) test.stamps.push({block: m.block, time: m.time, frame: m.frame});
       stamps.push({block: m.block, order: m.order, row: m.row, time: m.time, start: m.frame / RATE});
@@ -144,10 +147,15 @@
     outbox = [];
   }
 
+  // Resumes the context; a refusal shows as a context that stays suspended (see play).
+  function resume() {
+    context.resume().catch(function () {});
+  }
+
   function unlock() {
     if (failure) return;
     if (context) {
-      context.resume();
+      resume();
       return;
     }
     const lack = missing();
@@ -163,7 +171,7 @@
       context = null;
       return fail('The browser plays sound at ' + rate + ' Hz, not at ' + RATE + ' Hz.');
     }
-    context.resume();
+    resume();
     if (recordSeconds) {
       test.clock = [];
       test.stamps = [];
@@ -178,8 +186,15 @@
     hooks = mainHooks;
     stamps = [];
     playStart = null;
-    post({type: 'play'});
+    post({type: 'play', play: ++playCount});
     startPump();
+    // A browser that keeps the context suspended (no gesture it accepts) would hold the clock at
+    // the song's start for ever: after a while the song plays silently instead.
+    const count = playCount;
+    setTimeout(function () {
+      if (count === playCount && hooks && context.state !== 'running')
+        fail('The browser did not let the sound start (the audio context is ' + context.state + ').');
+    }, RESUME_WAIT_MS);
     return null;
   }
 
@@ -283,6 +298,7 @@
             return;
           }
           this.playing = true;
+          this.play = message.play;
           this.block = -1;
           this.started = false;
         } else if (message.type === 'stop') {
@@ -331,12 +347,12 @@
         if (ms > this.cost.maxMs) this.cost.maxMs = ms;
         if (!this.started) {
           this.started = true;
-          this.port.postMessage({type: 'started', frame: this.frame});
+          this.port.postMessage({type: 'started', play: this.play, frame: this.frame});
         }
         if (block !== this.block) {
           this.block = block;
           const into = this.wasm.worklet_cursor_in_block();
-          this.port.postMessage({type: 'clock', block: block, order: this.wasm.worklet_stamp_order(block),
+          this.port.postMessage({type: 'clock', play: this.play, block: block, order: this.wasm.worklet_stamp_order(block),
                                  row: this.wasm.worklet_stamp_row(block), time: this.wasm.worklet_stamp_time(block),
                                  frame: this.frame + frames - into});
         }
