@@ -207,3 +207,43 @@ test('a browser without AudioWorklet, at another rate than 44100 Hz, keeping its
               `the clock moved ${moved} ms in ${passed.toFixed(0)} ms`);
   }
 });
+
+// Played anew while the worklet's stamps of the old playback are still on their way: none of them
+// moves the new playback's clock, which starts again from the song's beginning.
+test('a song played anew starts its clock afresh, whatever the old playback still had in flight', {timeout: 60000}, async () => {
+  const {page, errors} = await openPage('?record=1');
+  await page.click('#play');
+  await page.waitForFunction(() => globalThis.quadriseTest.startFrame !== undefined, null, {timeout: 30000});
+  await new Promise((resolve) => setTimeout(resolve, 1500));
+  const before = await page.evaluate(() => {
+    // Busy long enough for several of the old playback's stamps to queue up behind this task.
+    const start = performance.now();
+    while (performance.now() - start < 150);
+    const clock = Module._web_audio_clock_ms();
+    Module._sound_page_stop();
+    quadriseTest.replayed = Module._sound_page_start();
+    quadriseTest.replayFrom = quadriseTest.clock.length;
+    // Until the new playback is heard, its clock reads the song's beginning.
+    const oldStart = quadriseTest.startFrame;
+    quadriseTest.beforeStart = [];
+    const timer = setInterval(() => {
+      if (quadriseTest.startFrame !== oldStart) clearInterval(timer);
+      else quadriseTest.beforeStart.push(Module._web_audio_clock_ms());
+    }, 1);
+    return {clock, startFrame: oldStart};
+  });
+  await page.waitForFunction((old) => globalThis.quadriseTest.startFrame !== old, before.startFrame, {timeout: 10000});
+  await new Promise((resolve) => setTimeout(resolve, 1000));
+  const after = await page.evaluate(() => ({replayed: quadriseTest.replayed, beforeStart: quadriseTest.beforeStart,
+                                            clock: quadriseTest.clock.slice(quadriseTest.replayFrom)}));
+  await page.close();
+  assert.equal(after.replayed, 1, 'the music did not start again');
+  assert.ok(before.clock > 1000, `the first playback's clock stood at ${before.clock} ms`);
+  assert.ok(after.clock.length > 100, `only ${after.clock.length} clock samples after the new start`);
+  assert.ok(after.beforeStart.length > 0 && after.beforeStart.every((clock) => clock === 0),
+            `before the new start the clock read ${[...new Set(after.beforeStart)].join(', ')} ms`);
+  // The clock shows a block's end, at most one block ahead of the position heard since the start.
+  for (const sample of after.clock)
+    assert.ok(sample.clock <= sample.heard + BLOCK_MS + 0.5, `the clock read ${sample.clock} ms at ${sample.heard.toFixed(1)} ms heard`);
+  assert.deepEqual(errors, [], `the console showed errors: ${errors.join(' | ')}`);
+});
