@@ -48,6 +48,12 @@ int32_t music_time_ms(Song* song);
 // atomic value: a reader never sees a stamp while the mixing thread rewrites it.
 void clock_block_set(int32_t block);
 
+// One pass of the mixing thread once the play cursor is in `play_block`: renders every block from
+// write_block up to it, the clock following one block per block rendered, so that afterwards
+// write_block = clock_block = play_block. The block under the cursor is never touched. `lock` and
+// `unlock`, where given, bracket each block's render (the device's lock).
+void render_blocks_to(int32_t play_block, void (*lock)(), void (*unlock)());
+
 // Follows the play cursor from the device's running byte count (which wraps at 2^32) and returns
 // the block of the ring it is in. Starts at frame 0 and count 0 with every playback_prepare.
 int32_t play_cursor_follow(uint32_t bytes);

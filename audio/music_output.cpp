@@ -40,15 +40,10 @@ static int mixer_thread() {
         // put it: nothing is rendered until the next poll.
         uint32_t bytes = 0;
         int32_t play_block = wave_out_position(&bytes) ? play_cursor_follow(bytes) : write_block;
-        while (write_block != play_block) {
-            // The block is normally one the device has left. A thread stalled for longer than
-            // the ring finds the device come round to it again, so the device waits while it is
-            // written (a block renders in well under a millisecond).
-            wave_out_lock();
-            render_next_block();
-            wave_out_unlock();
-            clock_block_set(clock_block + 1 < block_count ? clock_block + 1 : 0);
-        }
+        // The block is normally one the device has left. A thread stalled for longer than the
+        // ring finds the device come round to it again, so the device waits while it is written
+        // (a block renders in well under a millisecond).
+        render_blocks_to(play_block, wave_out_lock, wave_out_unlock);
         thread_sleep_ms(poll_ms);
     }
     thread_finished = true;

@@ -112,6 +112,18 @@ int32_t music_time_ms(Song* song) {
     return clock_time.load(std::memory_order_relaxed);
 }
 
+void render_blocks_to(int32_t play_block, void (*lock)(), void (*unlock)()) {
+    // Without a Song or a ring no block would render and write_block would never arrive.
+    if (!playing_song || !wave_buffer || !mix_buffer || !block_stamps) return;
+    if (play_block < 0 || play_block >= block_count) return;
+    while (write_block != play_block) {
+        if (lock) lock();
+        render_next_block();
+        if (unlock) unlock();
+        clock_block_set(clock_block + 1 < block_count ? clock_block + 1 : 0);
+    }
+}
+
 int32_t play_cursor_follow(uint32_t bytes) {
     if (ring_frames <= 0 || block_frames <= 0) return 0;
     // The unsigned difference stays right where the count wraps at 2^32; whole frames only, so

@@ -1,7 +1,7 @@
 // Two-pole bilinear filter sections sharing one table of filter memories. The cutoff is a
 // fraction of half the sample rate; res 0 is the plain Butterworth response.
-#include <bit>
 #include <cmath>
+#include <cstring>
 
 #include "dsp.h"
 
@@ -54,11 +54,18 @@ static SectionCoefficients highpass_design(double cutoff, double res) {
     return SectionCoefficients{g, -2.0 * g, 2.0 * (tt - 1.0) * g, (tt + 1.0 - k * t) * g};
 }
 
+// The bit pattern of a double, the cache's key (std::bit_cast is not in every C++20 library yet).
+static uint64_t double_bits(double value) {
+    uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
 static const SectionCoefficients& section_coefficients(int index, SectionKind kind, double cutoff,
                                                        double res) {
     CachedSection& cached = section_cache[index];
-    uint64_t cutoff_bits = std::bit_cast<uint64_t>(cutoff);
-    uint64_t res_bits = std::bit_cast<uint64_t>(res);
+    uint64_t cutoff_bits = double_bits(cutoff);
+    uint64_t res_bits = double_bits(res);
     if (!cached.valid || cached.kind != kind || cached.cutoff_bits != cutoff_bits ||
         cached.res_bits != res_bits) {
         SectionCoefficients c =
