@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs the whole test suite: the Release build with every unit and end-to-end test,
-# then the Windows builds under wine (scripts/test-windows.sh), then the AddressSanitizer +
+# then the browser build (scripts/test-web.sh), then the Windows builds under wine
+# (scripts/test-windows.sh), then the AddressSanitizer +
 # UndefinedBehaviorSanitizer build with the same tests but the three-minute whole show (label
 # long), whose code the other tests already run there, and the Debian package's (label package),
 # which is made of the Release build, then the ThreadSanitizer build of the audio and app tests,
@@ -18,6 +19,9 @@ echo "== Release build and tests"
 cmake --preset release -S "$root"
 cmake --build "$root/build" -j"$jobs"
 run_tests "$root/build"
+
+echo "== Browser build: the core's unit tests under node, the page in headless Chromium"
+bash "$root/scripts/test-web.sh"
 
 echo "== Windows builds (64-bit and 32-bit) under wine: the core's unit tests, the demos end to end"
 bash "$root/scripts/test-windows.sh"

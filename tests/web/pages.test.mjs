@@ -3,7 +3,9 @@
 // lacks what the show needs. No page may log an error.
 import { after, before, describe, it } from 'node:test';
 import assert from 'node:assert/strict';
-import { brokenMusicFolder, launch, openPage, serve, siteFolder } from './lib/browser.mjs';
+import {
+  brokenMusicFolder, launch, nativeSoundtrack, openPage, recordedSamples, serve, siteFolder,
+} from './lib/browser.mjs';
 
 const TEST_TIMEOUT = 60000;
 let site, brokenSite, browser;
@@ -43,9 +45,9 @@ async function showRunning(page) {
 const ended = (page) => page.evaluate(() => globalThis.quadriseTest.ended === true);
 
 describe('the question', { timeout: TEST_TIMEOUT }, () => {
-  it('asks "1024x768 fullscreen?." and after No plays the show in the page', async () => {
+  it('asks "1024x768 fullscreen?." and after No plays the show in the page, with its sound', async () => {
     const page = await openPage(browser);
-    assert.deepEqual(await question(page, site.url), {
+    assert.deepEqual(await question(page, `${site.url}?record=2`), {
       caption: 'KOLMIRAS Quadrise-Trackmo', text: '1024x768 fullscreen?.', buttons: ['Yes', 'No'],
     });
     await answer(page, 'No');
@@ -56,6 +58,8 @@ describe('the question', { timeout: TEST_TIMEOUT }, () => {
                cursor: canvas.style.cursor, width: canvas.width, height: canvas.height };
     });
     assert.deepEqual(view, { fullscreen: false, visible: 'visible', cursor: 'none', width: 1024, height: 768 });
+    const heard = await recordedSamples(page, 20000);
+    assert.ok(heard.length > 0 && heard.equals(nativeSoundtrack(2)), 'the page played other sound than the native render');
     assert.deepEqual(page.problems, []);
     await page.close();
   });

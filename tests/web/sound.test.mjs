@@ -7,13 +7,11 @@
 // other build folders.
 import {test, before, after} from 'node:test';
 import assert from 'node:assert/strict';
-import {execFileSync} from 'node:child_process';
-import {existsSync, mkdtempSync, readFileSync, rmSync} from 'node:fs';
-import {tmpdir} from 'node:os';
+import {existsSync} from 'node:fs';
 import path from 'node:path';
 import {fileURLToPath} from 'node:url';
 
-import {launchChromium, serveFolder} from './lib/sound_browser.mjs';
+import {launch, nativeSoundtrack, recordedSamples, serve} from './lib/browser.mjs';
 
 const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
 const webBuild = process.env.QUADRISE_WEB_BUILD || path.join(root, 'build-web');
@@ -31,13 +29,13 @@ before(async () => {
   for (const file of ['index.html', 'audio.js', 'quadrise-audio.wasm', 'sound_page.js', 'sound_page.wasm'])
     assert.ok(existsSync(path.join(pageFolder, file)), `${pageFolder}/${file} is missing: build target sound-test`);
   assert.ok(existsSync(path.join(nativeBuild, 'quadrise-render')), `${nativeBuild}/quadrise-render is missing`);
-  server = await serveFolder(pageFolder);
-  browser = await launchChromium();
+  server = await serve(pageFolder);
+  browser = await launch();
 });
 
 after(async () => {
   if (browser) await browser.close();
-  if (server) server.stop();
+  if (server) await server.close();
 });
 
 // Opens the page with `query`, gathering the console's errors, and runs `setup` in it first.
@@ -47,25 +45,9 @@ async function openPage(query, setup) {
   page.on('console', (message) => { if (message.type() === 'error') errors.push(message.text()); });
   page.on('pageerror', (error) => errors.push(error.message));
   if (setup) await page.addInitScript(setup);
-  await page.goto(`${server.url}/index.html${query}`);
+  await page.goto(`${server.url}index.html${query}`);
   await page.waitForFunction(() => globalThis.quadriseTest.mainReady === true, null, {timeout: 10000});
   return {page, errors};
-}
-
-// The native render of the soundtrack's first seconds: 16-bit stereo samples after a 44-byte header.
-function referenceSamples(seconds) {
-  const folder = mkdtempSync(path.join(tmpdir(), 'quadrise-sound-'));
-  try {
-    const wav = path.join(folder, 'soundtrack.wav');
-    execFileSync(path.join(nativeBuild, 'quadrise-render'), ['soundtrack', '-o', wav, '--seconds', String(seconds)],
-                 {stdio: 'ignore'});
-    const bytes = readFileSync(wav);
-    assert.equal(bytes.toString('latin1', 0, 4), 'RIFF');
-    assert.equal(bytes.toString('latin1', 36, 40), 'data');
-    return Buffer.from(bytes.subarray(44, 44 + bytes.readUInt32LE(40)));
-  } finally {
-    rmSync(folder, {recursive: true, force: true});
-  }
 }
 
 test('the worklet hands the output the desktop render byte for byte, and the clock never runs ahead of what is heard, with the main thread stalled for a while', {timeout: 90000}, async () => {
@@ -78,14 +60,10 @@ test('the worklet hands the output the desktop render byte for byte, and the clo
     const start = performance.now();
     while (performance.now() - start < 300);
   });
-  await page.waitForFunction(() => globalThis.quadriseTest.samples !== undefined, null,
-                             {timeout: (RECORD_SECONDS + 30) * 1000, polling: 250});
+  const heard = await recordedSamples(page, (RECORD_SECONDS + 30) * 1000);
   const result = await page.evaluate(() => {
     const t = globalThis.quadriseTest;
-    const bytes = new Uint8Array(t.samples.buffer);
-    let text = '';
-    for (let i = 0; i < bytes.length; i += 0x8000) text += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
-    return {samples: btoa(text), clock: t.clock, stamps: t.stamps, startFrame: t.startFrame,
+    return {clock: t.clock, stamps: t.stamps, startFrame: t.startFrame,
             started: t.started, silent: t.silent,
             status: document.getElementById('status').textContent,
             firstSound: t.firstSoundMs, click: t.playClickMs, synthesis: t.synthesisMs, cost: t.renderCost};
@@ -94,8 +72,7 @@ test('the worklet hands the output the desktop render byte for byte, and the clo
   assert.equal(result.started, 1, 'the music did not start');
   assert.equal(result.silent, 0, `the music played silently: ${result.status}`);
 
-  const heard = Buffer.from(result.samples, 'base64');
-  const expected = referenceSamples(RECORD_SECONDS);
+  const expected = nativeSoundtrack(RECORD_SECONDS);
   assert.equal(heard.length, RECORD_SECONDS * RATE * 4);
   assert.equal(expected.length, heard.length);
   if (!heard.equals(expected)) {

@@ -1,7 +1,9 @@
 // What the page tests share: a static server for a site folder (python3 -m http.server on
 // 127.0.0.1, a free port), headless Chromium (Debian's, driven through playwright-core) with
 // WebGL on SwiftShader, and a page on which console errors are collected.
-import { spawn } from 'node:child_process';
+import { execFileSync, spawn } from 'node:child_process';
+import { mkdtempSync, readFileSync, rmSync } from 'node:fs';
+import { tmpdir } from 'node:os';
 import { createServer } from 'node:net';
 import { once } from 'node:events';
 import { fileURLToPath } from 'node:url';
@@ -88,4 +90,34 @@ export async function openPage(browser) {
   });
   page.on('pageerror', (error) => page.problems.push(`exception: ${error.message}`));
   return page;
+}
+
+// The native render of the soundtrack's first `seconds`: its 16-bit stereo samples.
+export function nativeSoundtrack(seconds) {
+  const folder = mkdtempSync(path.join(tmpdir(), 'quadrise-sound-'));
+  try {
+    const wav = path.join(folder, 'soundtrack.wav');
+    execFileSync(path.join(nativeBuild, 'quadrise-render'), ['soundtrack', '-o', wav, '--seconds', String(seconds)],
+                 { stdio: 'ignore' });
+    const bytes = readFileSync(wav);
+    if (bytes.toString('latin1', 0, 4) !== 'RIFF' || bytes.toString('latin1', 36, 40) !== 'data')
+      throw new Error(`${wav} is not the WAV file quadrise-render writes`);
+    return Buffer.from(bytes.subarray(44, 44 + bytes.readUInt32LE(40)));
+  } finally {
+    rmSync(folder, { recursive: true, force: true });
+  }
+}
+
+// The samples the worklet handed the output on a page opened with ?record=N, once it has all N
+// seconds of them (within `timeout` ms).
+export async function recordedSamples(page, timeout) {
+  await page.waitForFunction(() => globalThis.quadriseTest.samples !== undefined, null,
+                             { timeout, polling: 250 });
+  const text = await page.evaluate(() => {
+    const bytes = new Uint8Array(globalThis.quadriseTest.samples.buffer);
+    let text = '';
+    for (let i = 0; i < bytes.length; i += 0x8000) text += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
+    return btoa(text);
+  });
+  return Buffer.from(text, 'base64');
 }
