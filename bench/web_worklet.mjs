@@ -1,7 +1,7 @@
 // What the worklet's module costs, under node (the browser's audio thread runs the same code, about
 // 1.5-2.5 times slower in headless Chromium): the synthesis and load, the ring rendered ahead at
 // play, and each render quantum's handing out plus mixing pass over the whole song.
-//   node platform/web/audio/worklet_bench.mjs [build-web/site/quadrise-audio.wasm] [seconds]
+//   node bench/web_worklet.mjs [build-web/site/quadrise-audio.wasm] [seconds]
 import {statSync} from 'node:fs';
 import {performance} from 'node:perf_hooks';
 

@@ -1,5 +1,5 @@
 // The worklet's module (quadrise-audio.wasm) under node, driven as the worklet drives it: for the
-// bench and the whole-song test. The module imports nothing node must supply beyond the stubs here.
+// bench. The module imports nothing node must supply beyond the stubs here.
 import {readFileSync} from 'node:fs';
 
 export const QUANTUM = 128;
