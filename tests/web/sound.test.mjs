@@ -108,7 +108,7 @@ test('the worklet hands the output the desktop render byte for byte, and the clo
   assert.ok(clock.length > 1000, `only ${clock.length} clock samples`);
   let ahead = -Infinity;
   let behind = -Infinity;
-  let behindLately = -Infinity;  // over the last 5 s, long after the stall
+  const behindLately = [];  // over the last 5 s, long after the stall
   let worst = null;
   for (const sample of clock) {
     const serial = sample.clock === 0 ? -1 : serialOf.get(sample.clock);
@@ -117,7 +117,7 @@ test('the worklet hands the output the desktop render byte for byte, and the clo
     if (end - sample.heard > ahead) worst = {sample, serial, end};
     ahead = Math.max(ahead, end - sample.heard);
     behind = Math.max(behind, sample.heard - end);
-    if (sample.heard > (RECORD_SECONDS - 5) * 1000) behindLately = Math.max(behindLately, sample.heard - end);
+    if (sample.heard > (RECORD_SECONDS - 5) * 1000) behindLately.push(sample.heard - end);
   }
   const last = clock[clock.length - 1];
   console.log(`clock: ${clock.length} samples over ${(last.heard / 1000).toFixed(1)} s heard; the block shown ends ` +
@@ -130,8 +130,14 @@ test('the worklet hands the output the desktop render byte for byte, and the clo
   assert.ok(ahead <= BLOCK_MS + 0.5, `the clock ran ${ahead.toFixed(1)} ms ahead of the heard position: ` +
             `${JSON.stringify(worst)}, ${lostFrames} frames lost`);
   assert.ok(last.heard > (RECORD_SECONDS - 2) * 1000, `the clock was sampled only up to ${last.heard} ms`);
-  // The clock follows the sound: once the main thread runs freely again it is not left behind.
-  assert.ok(behindLately < 10 * BLOCK_MS, `the clock fell ${behindLately.toFixed(1)} ms behind the heard position`);
+  // The clock follows the sound: once the main thread runs freely again it is not left behind. A
+  // clock that kept the stall's lag would read some 300 ms behind all the time; a loaded machine
+  // delays a message now and then by up to a few hundred milliseconds, so the typical lag is what
+  // counts.
+  behindLately.sort((a, b) => a - b);
+  const typicalLag = behindLately[Math.floor(behindLately.length / 2)];
+  assert.ok(behindLately.length > 100 && typicalLag < 3 * BLOCK_MS,
+            `over the last 5 s the clock was typically ${typicalLag?.toFixed(1)} ms behind the heard position`);
   assert.deepEqual(errors, [], `the console showed errors: ${errors.join(" | ")}`);
 });
 
