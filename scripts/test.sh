@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Builds and runs the whole test suite: the Release build with every unit and end-to-end test,
 # then the browser build (scripts/test-web.sh), then the Windows builds under wine
-# (scripts/test-windows.sh), then the AddressSanitizer +
-# UndefinedBehaviorSanitizer build with the same tests but the three-minute whole show (label
-# long), whose code the other tests already run there, and the Debian package's (label package),
-# which is made of the Release build, then the ThreadSanitizer build of the audio and app tests,
-# then the fuzzers. Exits non-zero on the first failing stage. With CI=true a test that skipped
-# itself (a missing tool, say) fails the run: set-up installs everything.
+# (scripts/test-windows.sh), then the AddressSanitizer + UndefinedBehaviorSanitizer build with the
+# same tests but the whole show (label long), whose code the other tests already run there, and
+# the Debian package's (label package), which is made of the Release build, then the
+# ThreadSanitizer build of the audio and app tests, then the fuzzers. Exits non-zero on the first
+# failing stage. With CI=true a test that skipped itself (a missing tool, say) fails the run:
+# set-up installs everything.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=${QUADRISE_JOBS:-2}

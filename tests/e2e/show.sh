@@ -2,9 +2,12 @@
 # moment well inside each scene the screen shows what quadrise-render frame draws for the music
 # time then; the device gets the soundtrack's offline render byte for byte; and the program ends
 # by itself, with exit code 0, once the music clock has reached 157 s.
-# SDL's disk driver stands in for the dummy one: the same real-time null device, but it records,
-# and what the device has taken gives the true music time (wall-clock estimates drift by seconds).
+# SDL's disk driver stands in for a sound card: a null device that records, and what it has taken
+# gives the true music time (wall-clock estimates drift by seconds). It takes a 512-frame chunk
+# every 5 ms rather than every 11.6, so the show runs at about twice its pace: the demo follows
+# the device, whatever its pace, and the mixing thread, polling every 5 ms, keeps the ring full.
 source "$(dirname "$0")/lib/common.sh"
+export SDL_DISKAUDIODELAY=5
 block=3536  # bytes of one 884-frame block
 # The device has taken up to 4096 bytes more than the file shows: the 2048-byte chunk it is
 # writing, and one more that SDL's stdio stream keeps in its 4096-byte buffer (the file grows
