@@ -1,4 +1,7 @@
-# Sourced by the test scripts (after setting jobs).
+# Sourced by the test scripts (after setting jobs, the tests ctest runs at once).
+# Builds run one compile more than there are cores: the compiler drivers wait on files and on
+# their own start now and then (Emscripten's most of all), which another compile fills.
+build_jobs=${QUADRISE_BUILD_JOBS:-$(($(nproc) + 1))}
 # run_tests BUILD_DIR [CTEST_ARGS...]: the tests of that build (every one, unless the arguments
 # select). With CI=true a test that skipped itself (a missing tool, say) fails the run: set-up
 # installs everything.

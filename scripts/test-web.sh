@@ -9,5 +9,5 @@ jobs=${QUADRISE_JOBS:-2}
 source "$root/scripts/run-tests.sh"
 
 cmake --preset web -S "$root"
-cmake --build "$root/build-web" -j"$jobs" --target all broken-music-site
+cmake --build "$root/build-web" -j"$build_jobs" --target all broken-music-site
 QUADRISE_BUILD=$root/build run_tests "$root/build-web"

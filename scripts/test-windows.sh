@@ -28,13 +28,13 @@ fi
 
 wine_warm  # before ctest runs anything under wine
 cmake --preset win64 -S "$root"
-cmake --build "$root/build-win64" -j"$jobs" --target quadrise quadrise-fast-clock synth_tests player_tests audio_tests \
+cmake --build "$root/build-win64" -j"$build_jobs" --target quadrise quadrise-fast-clock synth_tests player_tests audio_tests \
     resources_tests platform_tests quadrise-class-taken
 run_tests "$root/build-win64"
 # The 32-bit build takes its module from the 64-bit module builder.
 cmake --preset win32 -S "$root" -DQUADRISE_TESTS=ON \
     "-DQUADRISE_SOUNDTRACK_BUILD=env;WINEDEBUG=fixme-all;$wine64;$root/build-win64/soundtrack-build.exe"
-cmake --build "$root/build-win32" -j"$jobs" --target quadrise synth_tests player_tests audio_tests resources_tests \
+cmake --build "$root/build-win32" -j"$build_jobs" --target quadrise synth_tests player_tests audio_tests resources_tests \
     platform_tests
 bash "$root/tests/e2e/windows/demo.sh" "$root/build" "$root" "$root/build-win64/quadrise.exe"
 way=natively

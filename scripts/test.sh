@@ -17,7 +17,7 @@ source "$root/scripts/run-tests.sh"
 
 echo "== Release build and tests"
 cmake --preset release -S "$root"
-cmake --build "$root/build" -j"$jobs"
+cmake --build "$root/build" -j"$build_jobs"
 run_tests "$root/build"
 
 echo "== Browser build: the core's unit tests under node, the page in headless Chromium"
@@ -28,7 +28,7 @@ bash "$root/scripts/test-windows.sh"
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer build and tests"
 cmake --preset sanitize -S "$root"
-cmake --build "$root/build-sanitize" -j"$jobs"
+cmake --build "$root/build-sanitize" -j"$build_jobs"
 # The display and GL libraries keep allocations until the process ends; only our leaks count.
 export LSAN_OPTIONS="suppressions=$root/tests/platform/lsan_suppressions.txt:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
@@ -36,7 +36,7 @@ run_tests "$root/build-sanitize" -LE "long|package"
 
 echo "== ThreadSanitizer build of the audio and app tests (the mixing thread against the main thread)"
 cmake --preset tsan -S "$root"
-cmake --build "$root/build-tsan" -j"$jobs" --target audio_tests app_tests
+cmake --build "$root/build-tsan" -j"$build_jobs" --target audio_tests app_tests
 export TSAN_OPTIONS="halt_on_error=1" SDL_AUDIODRIVER=dummy
 "$root/build-tsan/tests/audio_tests"
 # The app tests draw frames while the music plays. llvmpipe draws on the test's own thread
