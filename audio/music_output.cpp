@@ -3,9 +3,9 @@
 // one ring length of sound ahead of what is heard. Two shared flags coordinate start and stop;
 // the device's own lock keeps it from reading a block while it is written.
 #include <atomic>
-#include <cstdio>
 
 #include "audio/audio.h"
+#include "audio/play_start.h"
 #include "platform/platform.h"
 
 static std::atomic<bool> stop_request{false};
@@ -14,19 +14,6 @@ static ThreadHandle mixer_thread_handle = nullptr;
 
 static const uint32_t poll_ms = 5;
 static const uint32_t stop_poll_ms = 10;
-
-static char play_error[256] = "";
-
-static void keep_reason(const char* reason) {
-    std::snprintf(play_error, sizeof play_error, "%s", reason);
-}
-
-static bool play_failed(const char* reason) {
-    keep_reason(reason);
-    return false;
-}
-
-const char* music_play_error() { return play_error; }
 
 bool music_silent() { return wave_out_silent(); }
 
@@ -51,11 +38,7 @@ static int mixer_thread() {
 }
 
 bool music_play(Song* song) {
-    keep_reason("");
-    if (!song) return play_failed("no song to play");
-    music_stop(song);
-    if (!music_file_callbacks_set()) return play_failed("the stream callbacks are not registered");
-    if (!playback_prepare(song)) return play_failed("out of memory for the block ring");
+    if (!play_begin(song)) return false;
     if (!wave_out_open(mix_rate)) {
         playback_release();
         return play_failed(platform_error());

@@ -14,8 +14,8 @@
 #include <cstdio>
 
 #include "audio/audio.h"
+#include "audio/play_start.h"
 
-static char play_error[256] = "";
 static bool silent = false;
 // Each music_play and music_stop starts a new generation; what the page's scripts hand in for an
 // older one (a stamp still in flight, a failure reported late) is dropped.
@@ -55,17 +55,6 @@ EM_JS(void, web_audio_silent_start, (int32_t token, int32_t rate), {
 });
 // clang-format on
 
-static void keep_reason(const char* reason) {
-    std::snprintf(play_error, sizeof play_error, "%s", reason);
-}
-
-static bool play_failed(const char* reason) {
-    keep_reason(reason);
-    return false;
-}
-
-const char* music_play_error() { return play_error; }
-
 bool music_silent() { return silent; }
 
 // Plays the prepared ring on the silent device from its first frame.
@@ -77,11 +66,7 @@ static void play_silently() {
 }
 
 bool music_play(Song* song) {
-    keep_reason("");
-    if (!song) return play_failed("no song to play");
-    music_stop(song);
-    if (!music_file_callbacks_set()) return play_failed("the stream callbacks are not registered");
-    if (!playback_prepare(song)) return play_failed("out of memory for the block ring");
+    if (!play_begin(song)) return false;
     clock_block_set(0);
     playback_stop = music_stop;
     ++generation;

@@ -48,7 +48,8 @@ add_dependencies(site quadrise-audio-js)
 
 # Playback for the main module (music_play, music_stop): the mirror of the worklet's ring and the
 # silent device where the browser gives no sound.
-add_library(audio_output STATIC ${PROJECT_SOURCE_DIR}/audio/music_output_web.cpp)
+add_library(audio_output STATIC ${PROJECT_SOURCE_DIR}/audio/music_output_web.cpp
+                                 ${PROJECT_SOURCE_DIR}/audio/play_start.cpp)
 quadrise_include_folder(audio_output audio audio.h)
 target_link_libraries(audio_output PUBLIC audio player)
 
