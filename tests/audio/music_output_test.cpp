@@ -142,23 +142,37 @@ TEST_F(MusicOutput, PlayCursorFollowsTheByteCountAcrossItsWrapAt2To32) {
     }
 }
 
-// Sampled during playback, the clock is never ahead of the audio handed to the device and at most
-// one block behind it: the time at the end of the block before the one being handed over. A
-// position query that fails on the way leaves the cursor where it was, not somewhere else.
+// Sampled during playback, the clock is never ahead of the audio handed to the device, never runs
+// back, and stays within one block behind it: the time at the end of the block before the one
+// being handed over. A loaded machine may keep the mixing thread from its 5 ms poll for longer than
+// a block; the clock must then catch up within a quarter of a second, which a cursor that a failed
+// position query moved somewhere else never does.
 TEST_F(MusicOutput, ClockStaysWithinOneBlockOfTheAudioHandedToTheDeviceThroughAFailedQuery) {
+    using Clock = std::chrono::steady_clock;
     const std::vector<int32_t> end_time = block_end_times(song, 300);
     ASSERT_TRUE(music_play(song));
-    int samples = 0;
+    int samples = 0, late_samples = 0;
+    int32_t last_clock = 0;
+    Clock::time_point late_since{};
     for (uint32_t after = 0; after < 88400 * 5 / 4; ++samples, thread_sleep_ms(1)) {  // 1.25 loops
         if (samples == 100) position_fails = true;
         const uint32_t before = device_bytes() / 4 / 884;
         const int32_t clock = music_time_ms(song);
         after = device_bytes() / 4;
         ASSERT_LT(after / 884, end_time.size());
-        ASSERT_GE(clock, end_time[before == 0 ? 0 : before - 1]) << "block " << before;
         ASSERT_LE(clock, end_time[after / 884]) << "block " << after / 884;
+        ASSERT_GE(clock, last_clock);
+        last_clock = clock;
+        if (clock >= end_time[before == 0 ? 0 : before - 1]) {
+            late_since = {};
+            continue;
+        }
+        ++late_samples;
+        if (late_since == Clock::time_point{}) late_since = Clock::now();
+        ASSERT_LT(Clock::now() - late_since, std::chrono::milliseconds(250)) << "block " << before << ", clock " << clock;
     }
     EXPECT_GT(samples, 500);
+    EXPECT_LT(late_samples, samples / 10);
     EXPECT_FALSE(position_fails) << "the mixing thread asked for no position";
 }
 
