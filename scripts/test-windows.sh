@@ -26,7 +26,12 @@ if [ "${1:-}" = 32 ]; then
     exit
 fi
 
-trap 'kill ${build_32bit:-} 2>/dev/null; wine_stop' EXIT
+# On the way out the background build is stopped where it still runs (a failure meanwhile).
+stop_all() {
+    [ -z "${build_32bit:-}" ] || kill "$build_32bit" 2>/dev/null || true
+    wine_stop
+}
+trap stop_all EXIT
 wine_warm  # before ctest runs anything under wine
 cmake --preset win64 -S "$root"
 cmake --build "$root/build-win64" -j"$build_jobs" --target quadrise quadrise-fast-clock synth_tests player_tests audio_tests \
