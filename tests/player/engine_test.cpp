@@ -2,6 +2,9 @@
 // position, notes, the volume column and the effects, as tables of cells and what they give.
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <iterator>
+#include <string>
 #include <vector>
 
 #include "audio/audio.h"
@@ -238,30 +241,40 @@ TEST_F(Engine, RandomCellsKeepThePositionAndVoicesInBounds) {
 // block's 16-bit frames and stamp): any change to what the player or the mixer make of them
 // changes a hash. Pinned from the renders that follow the reference players (see
 // tests/audio/openmpt_compare_test.cpp). Prepared again, a song starts over: its voices, channels,
-// position, speed and clock play and count as they did the first time.
-TEST(EngineSongs, RealSongsPlayInBoundsAndRenderToTheirPinnedHashesEachTimeTheyArePrepared) {
+// position, speed and clock play and count as they did the first time. One test per song, so that
+// the songs can run side by side.
+class EngineSongs : public testing::TestWithParam<size_t> {};
+
+TEST_P(EngineSongs, PlayInBoundsAndRenderToTheirPinnedHashesEachTimeTheyArePrepared) {
     const uint64_t pinned[] = {14752093971643977225ull, 17181733475603185378ull, 6328850863192010091ull,
                                203838318503295393ull};
+    static_assert(std::size(pinned) == std::size(test_songs));
+    const size_t s = GetParam();
     music_set_file_callbacks(file_open, file_close, file_read, file_seek, file_tell);
-    for (size_t s = 0; s < std::size(test_songs); ++s) {
-        SCOPED_TRACE(test_songs[s]);
-        Song* song = music_load((testdata_dir() / test_songs[s]).string().c_str(), nullptr);
-        ASSERT_NE(song, nullptr) << music_load_error();
-        song->tick_callback = checked_tick;
-        for (int pass = 0; pass < 2; ++pass) {
-            ASSERT_TRUE(playback_prepare(song));
-            uint64_t hash = 14695981039346656037ull;
-            for (int b = 0; b < 120 * 50 && !testing::Test::HasFatalFailure(); ++b) {
-                const uint8_t* block = reinterpret_cast<const uint8_t*>(wave_buffer + 2 * size_t(write_block) * size_t(block_frames));
-                const BlockStamp& stamp = block_stamps[write_block];
-                render_next_block();
-                for (size_t k = 0; k < 4 * size_t(block_frames); ++k) hash = (hash ^ block[k]) * 1099511628211ull;
-                for (int32_t v : {int32_t{stamp.order}, int32_t{stamp.row}, stamp.time}) hash = (hash ^ uint32_t(v)) * 1099511628211ull;
-            }
-            EXPECT_EQ(hash, pinned[s]) << "pass " << pass << ": " << hash;
+    Song* song = music_load((testdata_dir() / test_songs[s]).string().c_str(), nullptr);
+    ASSERT_NE(song, nullptr) << music_load_error();
+    song->tick_callback = checked_tick;
+    for (int pass = 0; pass < 2; ++pass) {
+        ASSERT_TRUE(playback_prepare(song));
+        uint64_t hash = 14695981039346656037ull;
+        for (int b = 0; b < 120 * 50 && !testing::Test::HasFatalFailure(); ++b) {
+            const uint8_t* block = reinterpret_cast<const uint8_t*>(wave_buffer + 2 * size_t(write_block) * size_t(block_frames));
+            const BlockStamp& stamp = block_stamps[write_block];
+            render_next_block();
+            for (size_t k = 0; k < 4 * size_t(block_frames); ++k) hash = (hash ^ block[k]) * 1099511628211ull;
+            for (int32_t v : {int32_t{stamp.order}, int32_t{stamp.row}, stamp.time}) hash = (hash ^ uint32_t(v)) * 1099511628211ull;
         }
-        music_free(song);
+        EXPECT_EQ(hash, pinned[s]) << "pass " << pass << ": " << hash;
     }
+    music_free(song);
 }
+
+// Named by their files: drozerix_crush_xm and so on.
+INSTANTIATE_TEST_SUITE_P(RealSongs, EngineSongs, testing::Range(size_t{0}, std::size(test_songs)),
+                         [](const testing::TestParamInfo<size_t>& info) {
+                             std::string name = test_songs[info.param];
+                             for (char& c : name) c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+                             return name;
+                         });
 
 }  // namespace
