@@ -11,7 +11,7 @@ import {existsSync} from 'node:fs';
 import path from 'node:path';
 import {fileURLToPath} from 'node:url';
 
-import {launch, nativeSoundtrack, recordedSamples, serve} from './lib/browser.mjs';
+import {launch, nativeSoundtrack, openPage, recordedSamples, serve} from './lib/browser.mjs';
 
 const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
 const webBuild = process.env.QUADRISE_WEB_BUILD || path.join(root, 'build-web');
@@ -38,20 +38,18 @@ after(async () => {
   if (server) await server.close();
 });
 
-// Opens the page with `query`, gathering the console's errors, and runs `setup` in it first.
-async function openPage(query, setup) {
-  const page = await browser.newPage();
-  const errors = [];
-  page.on('console', (message) => { if (message.type() === 'error') errors.push(message.text()); });
-  page.on('pageerror', (error) => errors.push(error.message));
+// Opens the sound page with `query`, running `setup` in it first; its console errors collect in
+// page.problems.
+async function openSoundPage(query, setup) {
+  const page = await openPage(browser);
   if (setup) await page.addInitScript(setup);
   await page.goto(`${server.url}index.html${query}`);
   await page.waitForFunction(() => globalThis.quadriseTest.mainReady === true, null, {timeout: 10000});
-  return {page, errors};
+  return page;
 }
 
 test('the worklet hands the output the desktop render byte for byte, and the clock never runs ahead of what is heard, with the main thread stalled for a while', {timeout: 90000}, async () => {
-  const {page, errors} = await openPage(`?record=${RECORD_SECONDS}`);
+  const page = await openSoundPage(`?record=${RECORD_SECONDS}`);
   await page.click('#play');
   // A main thread busy for 300 ms in the middle: the sound is made in the worklet and goes on.
   await page.waitForFunction(() => globalThis.quadriseTest.startFrame !== undefined, null, {timeout: 30000});
@@ -138,7 +136,7 @@ test('the worklet hands the output the desktop render byte for byte, and the clo
   const typicalLag = behindLately[Math.floor(behindLately.length / 2)];
   assert.ok(behindLately.length > 100 && typicalLag < 3 * BLOCK_MS,
             `over the last 5 s the clock was typically ${typicalLag?.toFixed(1)} ms behind the heard position`);
-  assert.deepEqual(errors, [], `the console showed errors: ${errors.join(" | ")}`);
+  assert.deepEqual(page.problems, [], `the console showed errors: ${page.problems.join(' | ')}`);
 });
 
 // Where the browser gives no sound the page says why in one line, and the music plays on the silent
@@ -167,7 +165,7 @@ test('a browser without AudioWorklet, at another rate than 44100 Hz, keeping its
     {route: '**/quadrise-audio.wasm', reason: 'No sound. The sound worklet cannot start (quadrise-audio.wasm: 404'},
   ];
   for (const {setup, route, reason} of browsers) {
-    const {page} = await openPage('', setup);
+    const page = await openSoundPage('', setup);
     if (route) await page.route(route, (request) => request.fulfill({status: 404, body: ''}));
     await page.click('#play');
     await page.waitForFunction(() => globalThis.quadriseTest.started !== undefined &&
@@ -194,7 +192,7 @@ test('a browser without AudioWorklet, at another rate than 44100 Hz, keeping its
 // Played anew while the worklet's stamps of the old playback are still on their way: none of them
 // moves the new playback's clock, which starts again from the song's beginning.
 test('a song played anew starts its clock afresh, whatever the old playback still had in flight', {timeout: 60000}, async () => {
-  const {page, errors} = await openPage('?record=1');
+  const page = await openSoundPage('?record=1');
   await page.click('#play');
   await page.waitForFunction(() => globalThis.quadriseTest.startFrame !== undefined, null, {timeout: 30000});
   await new Promise((resolve) => setTimeout(resolve, 1500));
@@ -228,5 +226,5 @@ test('a song played anew starts its clock afresh, whatever the old playback stil
   // The clock shows a block's end, at most one block ahead of the position heard since the start.
   for (const sample of after.clock)
     assert.ok(sample.clock <= sample.heard + BLOCK_MS + 0.5, `the clock read ${sample.clock} ms at ${sample.heard.toFixed(1)} ms heard`);
-  assert.deepEqual(errors, [], `the console showed errors: ${errors.join(' | ')}`);
+  assert.deepEqual(page.problems, [], `the console showed errors: ${page.problems.join(' | ')}`);
 });
