@@ -18,8 +18,10 @@
 #include "timeline/timeline.h"
 #include "tools/frame_render/frame_render.h"
 
-static void BM_Frames(benchmark::State& state, uint32_t start, CubeDrawing drawing) {
+static void BM_Frames(benchmark::State& state, uint32_t start, CubeDrawing drawing,
+                      int32_t culling_parts = 0) {
     cube_drawing = drawing;
+    cube_culling_parts = culling_parts;
     frame_render(start);
     uint32_t ms = start;
     std::vector<double> frame_ms;
@@ -42,6 +44,7 @@ static void BM_Frames(benchmark::State& state, uint32_t start, CubeDrawing drawi
         state.counters["triangles"] = cube_triangles_sent;
     }
     cube_drawing = CUBES_BATCHED;
+    cube_culling_parts = 0;
 }
 
 #define SCENE(name, start)                                                 \
@@ -60,6 +63,15 @@ SCENE(tilted, 82500);
 SCENE(bands, 98500);
 SCENE(trail, 114000);
 SCENE(far_bands, 131000);
+// The bands with the hidden faces found on one thread, against the strips side by side above.
+BENCHMARK_CAPTURE(BM_Frames, bands_one_strip, 98500, CUBES_BATCHED, 1)
+    ->Iterations(150)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Frames, far_bands_one_strip, 131000, CUBES_BATCHED, 1)
+    ->Iterations(150)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 SCENE(spinning, 150000);
 
 int main(int argc, char** argv) {

@@ -7,7 +7,7 @@
 # shares. Nothing here plays sound: the page's sound is the audio worklet's (cmake/WebAudio.cmake).
 quadrise_subsystem(platform
   web/platform_open.cpp web/message_box.cpp web/display_mode.cpp web/cursor.cpp web/window.cpp
-  web/events.cpp
+  web/events.cpp web/threads.cpp
   web/gl/gl_state.cpp web/gl/matrices.cpp web/gl/glu.cpp web/gl/lighting.cpp web/gl/shader.cpp
   web/gl/immediate.cpp web/gl/vertex_arrays.cpp web/gl/bitmaps.cpp web/gl/pixels.cpp
   platform_error.cpp window_handle.cpp)

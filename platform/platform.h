@@ -162,3 +162,10 @@ ThreadHandle thread_start_time_critical(const char* name, int (*proc)());
 void thread_join(ThreadHandle thread);
 // Suspends the calling thread for at least `ms` milliseconds.
 void thread_sleep_ms(uint32_t ms);
+// How many processors the program may run on at once: at least 1, and 1 in the browser, which
+// gives the page's module no threads.
+int32_t thread_processors();
+// Runs job(0) to job(count - 1) side by side, job 0 on the calling thread and each other on a
+// thread of its own at the normal priority, and returns once all have ended. A job whose thread
+// cannot be started (any, in the browser) runs on the calling thread after job 0.
+void thread_run_side_by_side(void (*job)(int32_t part), int32_t count);

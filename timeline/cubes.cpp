@@ -17,10 +17,12 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
+#include "platform/platform.h"
 #include "timeline/occlusion.h"
 #include "timeline/timeline.h"
 
@@ -303,18 +305,6 @@ static int32_t face_polygons(const BatchedCube& cube, uint32_t faces, WindowPoly
     return count;
 }
 
-// Leaves out the cube's faces that the occlusion picture hides; false when none is left.
-static bool hide_faces(BatchedCube& cube) {
-    if (!cube.in_window) return true;
-    for (uint32_t f = 0; f < 6; ++f) {
-        if ((cube.faces >> f & 1u) == 0) continue;
-        WindowPoint quad[4];
-        for (int32_t j = 0; j < 4; ++j) quad[j] = cube.window[face_corners[f].k[j]];
-        if (occlusion_hidden(quad, 4)) cube.faces &= ~(1u << f);
-    }
-    return cube.faces != 0;
-}
-
 // Sorts `order` nearest centre first, so the cubes that hide others are in the occlusion picture
 // when those come, and leaves out each cube that stands exactly where one added before it stands:
 // it has that cube's depth at every pixel, so the depth test hides all of it. Half of the path's
@@ -342,19 +332,88 @@ static void leave_out_repeats() {
     }
 }
 
-// The cubes in `order` (nearest first) that may show a pixel, kept in `order`: each is tested
-// against the occlusion picture of the cubes kept before it, and recorded there.
+// The occlusion picture is found in strips of columns side by side, one strip for each processor
+// (the rasteriser's threads wait meanwhile): in each, every cube in `order` (nearest first) is
+// tested against the picture of the cubes before it that show there, and recorded if it shows
+// there too. A face is hidden where every strip hides it. A cube hidden in a strip would change
+// nothing there if recorded, its depth being farther than the picture's wherever it covers a
+// pixel, so the strips find what one picture of the whole viewport finds.
+int32_t cube_culling_parts = 0;
+constexpr int32_t CULLING_PARTS_MOST = 4;
+// Fewer cubes are tested sooner on the calling thread than other threads start.
+constexpr size_t CUBES_FOR_PARTS = 1000;
+static int32_t culling_parts = 1;
+static OcclusionPicture pictures[CULLING_PARTS_MOST];
+static std::vector<uint8_t> hidden_in[CULLING_PARTS_MOST];  // by batch index: faces hidden there
+static int32_t strip_edges[CULLING_PARTS_MOST + 1];         // strip k: columns edge k to edge k + 1
+static std::vector<float> middles;
+
+// Strips of about as many cubes each: the work goes with the cubes, and the scenes gather them
+// unevenly across the screen.
+static void share_columns() {
+    middles.clear();
+    for (uint32_t k : order) {
+        const BatchedCube& cube = batch[k];
+        if (cube.in_window) middles.push_back(0.5f * (cube.window[0].x + cube.window[7].x));
+    }
+    strip_edges[0] = 0;
+    strip_edges[culling_parts] = viewport[2];
+    for (int32_t part = 1; part < culling_parts; ++part) {
+        int32_t edge = viewport[2] * part / culling_parts;
+        if (!middles.empty()) {
+            auto at = middles.begin() +
+                      static_cast<std::ptrdiff_t>(middles.size() * static_cast<size_t>(part) /
+                                                  static_cast<size_t>(culling_parts));
+            std::nth_element(middles.begin(), at, middles.end());
+            float middle = std::min(*at, static_cast<float>(viewport[2]));
+            edge = middle > 0.0f ? static_cast<int32_t>(middle) : 0;  // and 0 for not a number
+        }
+        strip_edges[part] = std::max(edge, strip_edges[part - 1]);
+    }
+}
+
+static void find_hidden_in_strip(int32_t part) {
+    OcclusionPicture& picture = pictures[part];
+    occlusion_clear(picture, viewport[2], viewport[3], strip_edges[part], strip_edges[part + 1]);
+    std::vector<uint8_t>& hidden = hidden_in[part];
+    for (uint32_t k : order) {
+        const BatchedCube& cube = batch[k];
+        if (!cube.in_window) continue;
+        uint32_t faces_hidden = 0;
+        for (uint32_t f = 0; f < 6; ++f) {
+            if ((cube.facing >> f & 1u) == 0) continue;
+            WindowPoint quad[4];
+            for (int32_t j = 0; j < 4; ++j) quad[j] = cube.window[face_corners[f].k[j]];
+            if (occlusion_hidden(picture, quad, 4)) faces_hidden |= 1u << f;
+        }
+        hidden[k] = static_cast<uint8_t>(faces_hidden);
+        if ((cube.facing & ~faces_hidden) == 0) continue;
+        WindowPolygon faces[6];
+        occlusion_draw_solid(picture, cube.window, 8, faces,
+                             face_polygons(cube, cube.facing, faces));
+    }
+}
+
+// The cubes in `order` that may show a pixel, kept in `order`, with the faces that may show.
 static void leave_out_hidden() {
-    occlusion_clear(viewport[2], viewport[3]);
+    for (uint32_t k : order) place(batch[k]);
+    culling_parts = cube_culling_parts > 0           ? cube_culling_parts
+                    : order.size() < CUBES_FOR_PARTS ? 1
+                                                     : thread_processors();
+    culling_parts = std::clamp(culling_parts, 1, CULLING_PARTS_MOST);
+    for (int32_t part = 0; part < culling_parts; ++part) hidden_in[part].resize(batch.size());
+    share_columns();
+    thread_run_side_by_side(find_hidden_in_strip, culling_parts);
     size_t shown = 0;
     for (uint32_t k : order) {
         BatchedCube& cube = batch[k];
-        place(cube);
-        if (!hide_faces(cube)) continue;
+        if (cube.in_window) {
+            uint32_t faces_hidden = cube.facing;
+            for (int32_t part = 0; part < culling_parts; ++part) faces_hidden &= hidden_in[part][k];
+            cube.faces = cube.facing & ~faces_hidden;
+            if (cube.faces == 0) continue;
+        }
         order[shown++] = k;
-        if (!cube.in_window) continue;
-        WindowPolygon faces[6];
-        occlusion_draw_solid(cube.window, 8, faces, face_polygons(cube, cube.facing, faces));
     }
     order.resize(shown);
 }

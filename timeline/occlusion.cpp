@@ -7,6 +7,9 @@
 //
 // Polygons are scanned row by row; one that fits in a block of BLOCK x BLOCK pixels, as most do,
 // is scanned pixel by pixel over the whole block at once, which costs less than its rows would.
+// A picture of a strip of columns works out every polygon over the whole viewport, as a picture of
+// the whole would, and reads and writes only its own columns: each pixel it holds comes out the
+// same, to the bit.
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -24,17 +27,28 @@ constexpr double POSITION_ERROR = 1.0 / 128.0;
 constexpr double DEPTH_MARGIN = 8e-6;
 constexpr float NOTHING = std::numeric_limits<float>::infinity();
 
-static int32_t width = 0, height = 0;
-static std::vector<float> depth;  // row by row from the bottom; NOTHING where nothing is known
-
-void occlusion_clear(int32_t viewport_width, int32_t viewport_height) {
-    width = std::max(viewport_width, 0);
-    height = std::max(viewport_height, 0);
-    depth.assign(static_cast<size_t>(width) * static_cast<size_t>(height), NOTHING);
+// NOTHING where nothing is known.
+void occlusion_clear(OcclusionPicture& picture, int32_t width, int32_t height, int32_t left,
+                     int32_t right) {
+    picture.width = std::max(width, 0);
+    picture.height = std::max(height, 0);
+    picture.left = std::clamp(left, 0, picture.width);
+    picture.right = std::clamp(right, picture.left, picture.width);
+    picture.depth.assign(
+        static_cast<size_t>(picture.right - picture.left) * static_cast<size_t>(picture.height),
+        NOTHING);
 }
 
-static float* depth_row(int32_t row) {
-    return depth.data() + static_cast<size_t>(row) * static_cast<size_t>(width);
+// The picture's pixel in the viewport's column `column` (within left to right - 1) and row `row`.
+static float& pixel(OcclusionPicture& picture, int32_t column, int32_t row) {
+    return picture
+        .depth[static_cast<size_t>(row) * static_cast<size_t>(picture.right - picture.left) +
+               static_cast<size_t>(column - picture.left)];
+}
+static const float& pixel(const OcclusionPicture& picture, int32_t column, int32_t row) {
+    return picture
+        .depth[static_cast<size_t>(row) * static_cast<size_t>(picture.right - picture.left) +
+               static_cast<size_t>(column - picture.left)];
 }
 
 // The pixels whose centres (k + 0.5) lie from low to high, within [0, count - 1]; none when
@@ -51,6 +65,27 @@ static Span centres_between(double low, double high, int32_t count) {
     first += first < low ? 1 : 0;  // rounding up and down, from the truncation
     last -= last > high ? 1 : 0;
     return {std::max(first, 0), std::min(last, count - 1)};
+}
+
+// The part of the span within the picture's columns.
+static Span within(const OcclusionPicture& picture, Span span) {
+    return {std::max(span.first, picture.left), std::min(span.last, picture.right - 1)};
+}
+
+// Whether points from x = low to x = high may reach a pixel centre of the picture's columns, with
+// a margin of a pixel, larger than any of the outlines' margins.
+static bool may_reach(const OcclusionPicture& picture, double low, double high) {
+    return high >= picture.left - 1.0 && low <= picture.right + 1.0;
+}
+
+static bool corners_may_reach(const OcclusionPicture& picture, const WindowPoint* corners,
+                              int32_t count) {
+    double low = corners[0].x, high = low;
+    for (int32_t k = 1; k < count; ++k) {
+        low = std::min(low, static_cast<double>(corners[k].x));
+        high = std::max(high, static_cast<double>(corners[k].x));
+    }
+    return may_reach(picture, low, high);
 }
 
 // ---- Outlines -----------------------------------------------------------------------------------
@@ -76,7 +111,8 @@ static double turn(const WindowPoint& p, const WindowPoint& q, const WindowPoint
 
 // False when the corners lie in a line, which covers no pixel centre. margin > 0 shrinks the
 // outline, margin < 0 widens it; clockwise corners are walked the other way round.
-static bool outline_set(const WindowPoint* corners, int32_t count, double margin, Outline& o) {
+static bool outline_set(const WindowPoint* corners, int32_t count, double margin, int32_t width,
+                        int32_t height, Outline& o) {
     double area = 0.0;
     for (int32_t k = 1; k + 1 < count; ++k) area += turn(corners[0], corners[k], corners[k + 1]);
     if (!(std::fabs(area) > 0.0)) return false;
@@ -117,7 +153,7 @@ static bool outline_set(const WindowPoint* corners, int32_t count, double margin
 }
 
 // The outline's pixels on one row.
-static Span row_span(const Outline& o, int32_t row) {
+static Span row_span(const Outline& o, int32_t row, int32_t width) {
     double y = row + 0.5, low = -1.0, high = static_cast<double>(width) + 1.0;
     for (int32_t k = 0; k < o.lefts; ++k) low = std::max(low, o.left_c[k] + o.left_d[k] * y);
     for (int32_t k = 0; k < o.rights; ++k) high = std::min(high, o.right_c[k] + o.right_d[k] * y);
@@ -240,7 +276,8 @@ static void block_plane(const Outline& o, const Plane& p, float shift, float* z)
 // its silhouette. Held within its face's depths, a plane can only come out farther there (and a
 // face turned slightly away, counted to be safe, farther still). A large solid records one depth
 // for each row, the farthest it reaches along the row.
-static void record_block(const Outline& o, const Plane* planes, int32_t face_count) {
+static void record_block(OcclusionPicture& picture, const Outline& o, const Plane* planes,
+                         int32_t face_count) {
     float inside[BLOCK_PIXELS], z[BLOCK_PIXELS], each[BLOCK_PIXELS];
     block_cover(o, inside);
     for (int32_t f = 0; f < face_count; ++f) {
@@ -248,20 +285,22 @@ static void record_block(const Outline& o, const Plane* planes, int32_t face_cou
         if (f == 0) continue;
         for (int32_t k = 0; k < BLOCK_PIXELS; ++k) z[k] = each[k] > z[k] ? each[k] : z[k];
     }
+    Span columns = within(picture, o.columns);
     for (int32_t row = o.rows.first; row <= o.rows.last; ++row) {
-        float* line = depth_row(row) + o.columns.first;
-        int32_t at = (row - o.rows.first) * BLOCK;
-        for (int32_t k = 0; k <= o.columns.last - o.columns.first; ++k) {
+        float* line = &pixel(picture, columns.first, row);
+        int32_t at = (row - o.rows.first) * BLOCK + (columns.first - o.columns.first);
+        for (int32_t k = 0; k <= columns.last - columns.first; ++k) {
             float covered = inside[at + k] > 0.0f ? z[at + k] : NOTHING;
             line[k] = covered < line[k] ? covered : line[k];
         }
     }
 }
 
-static void record_rows(const Outline& o, const Plane* planes, int32_t face_count) {
+static void record_rows(OcclusionPicture& picture, const Outline& o, const Plane* planes,
+                        int32_t face_count) {
     for (int32_t row = o.rows.first; row <= o.rows.last; ++row) {
-        Span span = row_span(o, row);
-        if (span.first > span.last) continue;
+        Span span = row_span(o, row, picture.width), held = within(picture, span);
+        if (held.first > held.last) continue;
         float z = -NOTHING;
         for (int32_t f = 0; f < face_count; ++f) {
             const Plane& p = planes[f];
@@ -269,8 +308,8 @@ static void record_rows(const Outline& o, const Plane* planes, int32_t face_coun
             float to = static_cast<float>(plane_at(p, span.last, row));
             z = std::max({z, plane_held(p, from) + p.slack, plane_held(p, to) + p.slack});
         }
-        float* line = depth_row(row);
-        for (int32_t k = span.first; k <= span.last; ++k) line[k] = z < line[k] ? z : line[k];
+        float* line = &pixel(picture, held.first, row);
+        for (int32_t k = 0; k <= held.last - held.first; ++k) line[k] = z < line[k] ? z : line[k];
     }
 }
 
@@ -279,54 +318,63 @@ static void record_rows(const Outline& o, const Plane* planes, int32_t face_coun
 // the faces it hides and takes an eighth off the time it costs.
 constexpr int32_t LARGEST = 64;
 
-void occlusion_draw_solid(const WindowPoint* corners, int32_t corner_count,
-                          const WindowPolygon* faces, int32_t face_count) {
+void occlusion_draw_solid(OcclusionPicture& picture, const WindowPoint* corners,
+                          int32_t corner_count, const WindowPolygon* faces, int32_t face_count) {
     if (corner_count < 3 || corner_count > WINDOW_POLYGON_MOST || face_count < 1 ||
         face_count > WINDOW_POLYGON_MOST)
         return;
+    if (!corners_may_reach(picture, corners, corner_count)) return;
     WindowPoint silhouette[WINDOW_POLYGON_MOST];
     Outline outline;
-    if (!outline_set(silhouette, hull(corners, corner_count, silhouette), EDGE_MARGIN, outline))
+    if (!outline_set(silhouette, hull(corners, corner_count, silhouette), EDGE_MARGIN,
+                     picture.width, picture.height, outline))
         return;
     if (outline.rows.first > outline.rows.last || outline.columns.first > outline.columns.last)
         return;
     if (outline.rows.last - outline.rows.first >= LARGEST ||
         outline.columns.last - outline.columns.first >= LARGEST)
         return;
+    Span columns = within(picture, outline.columns);
+    if (columns.first > columns.last) return;
     Plane planes[WINDOW_POLYGON_MOST];
     for (int32_t f = 0; f < face_count; ++f)
         planes[f] = plane_of(faces[f].corner, std::clamp(faces[f].count, 1, WINDOW_POLYGON_MOST));
     if (fits_block(outline)) {
-        record_block(outline, planes, face_count);
+        record_block(picture, outline, planes, face_count);
     } else {
-        record_rows(outline, planes, face_count);
+        record_rows(picture, outline, planes, face_count);
     }
 }
 
 // A large face is tested row by row against its nearest along each row.
-static bool hidden_rows(const Outline& o, const Plane& p) {
+static bool hidden_rows(const OcclusionPicture& picture, const Outline& o, const Plane& p) {
     for (int32_t row = o.rows.first; row <= o.rows.last; ++row) {
-        Span span = row_span(o, row);
-        if (span.first > span.last) continue;
+        Span span = row_span(o, row, picture.width), held_span = within(picture, span);
+        if (held_span.first > held_span.last) continue;
         float from = plane_held(p, static_cast<float>(plane_at(p, span.first, row)));
         float to = plane_held(p, static_cast<float>(plane_at(p, span.last, row)));
         float low = std::min(from, to) - p.slack, held = -NOTHING;
-        const float* line = depth_row(row);
-        for (int32_t k = span.first; k <= span.last; ++k) held = line[k] > held ? line[k] : held;
+        const float* line = &pixel(picture, held_span.first, row);
+        for (int32_t k = 0; k <= held_span.last - held_span.first; ++k)
+            held = line[k] > held ? line[k] : held;
         if (!(held < low)) return false;
     }
     return true;
 }
 
-static bool hidden_block(const Outline& o, const Plane& p) {
+// Pixels outside the picture's columns count as hidden here: the pictures of the other columns
+// decide them.
+static bool hidden_block(const OcclusionPicture& picture, const Outline& o, const Plane& p) {
     float inside[BLOCK_PIXELS], low[BLOCK_PIXELS], held[BLOCK_PIXELS];
     block_cover(o, inside);
     block_plane(o, p, -p.slack, low);
+    Span columns = within(picture, o.columns);
     for (int32_t row = o.rows.first; row <= o.rows.last; ++row) {
-        const float* line = depth_row(row) + o.columns.first;
+        const float* line = &pixel(picture, columns.first, row);
         int32_t at = (row - o.rows.first) * BLOCK;
         for (int32_t k = 0; k < BLOCK; ++k) held[at + k] = -NOTHING;
-        for (int32_t k = 0; k <= o.columns.last - o.columns.first; ++k) held[at + k] = line[k];
+        at += columns.first - o.columns.first;
+        for (int32_t k = 0; k <= columns.last - columns.first; ++k) held[at + k] = line[k];
     }
     for (int32_t row = o.rows.last - o.rows.first + 1; row < BLOCK; ++row) {
         for (int32_t k = 0; k < BLOCK; ++k) held[row * BLOCK + k] = -NOTHING;
@@ -341,7 +389,8 @@ static bool hidden_block(const Outline& o, const Plane& p) {
 // pixel's centre, and what the pixel holds lies beyond the polygon's farthest corner. This look
 // costs far less than a scan; it settles most of the faces that show in the sparser scenes, and
 // one in six in the bands, where most faces that show are partly hidden.
-static bool shows_in_middle(const WindowPoint* corners, int32_t count) {
+static bool shows_in_middle(const OcclusionPicture& picture, const WindowPoint* corners,
+                            int32_t count) {
     double x = 0.0, y = 0.0, area = 0.0;
     float farthest = corners[0].z;
     for (int32_t k = 0; k < count; ++k) {
@@ -352,7 +401,7 @@ static bool shows_in_middle(const WindowPoint* corners, int32_t count) {
     }
     x = std::floor(x / count) + 0.5;
     y = std::floor(y / count) + 0.5;
-    if (!(x > 0.0 && x < width && y > 0.0 && y < height)) return false;
+    if (!(x > picture.left && x < picture.right && y > 0.0 && y < picture.height)) return false;
     double sense = area > 0.0 ? 1.0 : -1.0;
     for (int32_t k = 0; k < count; ++k) {
         const WindowPoint &from = corners[k], &to = corners[(k + 1) % count];
@@ -361,16 +410,19 @@ static bool shows_in_middle(const WindowPoint* corners, int32_t count) {
         if (a * (x - from.x) + b * (y - from.y) < -EDGE_MARGIN * (std::fabs(a) + std::fabs(b)))
             return false;
     }
-    return !(depth_row(static_cast<int32_t>(y))[static_cast<int32_t>(x)] <= farthest);
+    return !(pixel(picture, static_cast<int32_t>(x), static_cast<int32_t>(y)) <= farthest);
 }
 
-bool occlusion_hidden(const WindowPoint* corners, int32_t count) {
+bool occlusion_hidden(const OcclusionPicture& picture, const WindowPoint* corners, int32_t count) {
     if (count < 3 || count > WINDOW_POLYGON_MOST) return false;
-    if (shows_in_middle(corners, count)) return false;
+    if (!corners_may_reach(picture, corners, count)) return true;  // outside the columns
+    if (shows_in_middle(picture, corners, count)) return false;
     Outline reach;
-    if (!outline_set(corners, count, -EDGE_MARGIN, reach)) return true;  // covers no centre
-    if (reach.rows.first > reach.rows.last || reach.columns.first > reach.columns.last)
-        return true;  // outside the viewport
+    if (!outline_set(corners, count, -EDGE_MARGIN, picture.width, picture.height, reach))
+        return true;  // covers no centre
+    Span columns = within(picture, reach.columns);
+    if (reach.rows.first > reach.rows.last || columns.first > columns.last)
+        return true;  // outside the viewport or the columns
     Plane p = plane_of(corners, count);
-    return fits_block(reach) ? hidden_block(reach, p) : hidden_rows(reach, p);
+    return fits_block(reach) ? hidden_block(picture, reach, p) : hidden_rows(picture, reach, p);
 }

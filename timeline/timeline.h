@@ -59,6 +59,9 @@ void cubes_begin();
 void cube_add(float x, float y, float z, bool spin, float degrees, const float* colour);
 // Draws the cubes added since the scene began.
 void cubes_end();
+// The strips the batch finds hidden faces in, side by side: 0 (the default) for one for each
+// processor once a scene has many cubes, else that many (at most 4); the faces found are the same.
+extern int32_t cube_culling_parts;
 // What the last batch sent to GL, after leaving out what cannot show: cubes and triangles.
 extern int32_t cubes_sent;
 extern int32_t cube_triangles_sent;

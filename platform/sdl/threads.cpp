@@ -1,9 +1,10 @@
-// Threads with POSIX calls: start at the highest priority granted, join, sleep. Every
-// operating-system call about threads lives here.
+// Threads with POSIX calls: start at the highest priority granted, join, sleep, count the
+// processors, run jobs side by side. Every operating-system call about threads lives here.
 #include <pthread.h>
 #include <sched.h>
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <ctime>
@@ -56,4 +57,43 @@ void thread_join(ThreadHandle thread) {
 void thread_sleep_ms(uint32_t ms) {
     timespec rest = {static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000L};
     while (nanosleep(&rest, &rest) != 0 && errno == EINTR) {}
+}
+
+int32_t thread_processors() {
+    cpu_set_t allowed;
+    CPU_ZERO(&allowed);
+    if (sched_getaffinity(0, sizeof allowed, &allowed) != 0) return 1;
+    return std::max(CPU_COUNT(&allowed), 1);
+}
+
+// ---- Jobs side by side ---------------------------------------------------------------------
+constexpr int32_t SIDE_BY_SIDE_MOST = 16;  // threads started at once; any further job waits
+
+struct SideJob {
+    void (*job)(int32_t part);
+    int32_t part;
+};
+
+static void* run_side_job(void* argument) {
+    const SideJob* side = static_cast<const SideJob*>(argument);
+    side->job(side->part);
+    return nullptr;
+}
+
+void thread_run_side_by_side(void (*job)(int32_t part), int32_t count) {
+    SideJob jobs[SIDE_BY_SIDE_MOST];
+    pthread_t ids[SIDE_BY_SIDE_MOST];
+    bool started[SIDE_BY_SIDE_MOST] = {};
+    for (int32_t part = 1; part < std::min(count, SIDE_BY_SIDE_MOST); ++part) {
+        jobs[part] = {job, part};
+        started[part] = pthread_create(&ids[part], nullptr, run_side_job, &jobs[part]) == 0;
+    }
+    if (count > 0) job(0);
+    for (int32_t part = 1; part < count; ++part) {
+        if (part < SIDE_BY_SIDE_MOST && started[part]) {
+            pthread_join(ids[part], nullptr);
+        } else {
+            job(part);
+        }
+    }
 }

@@ -1,5 +1,6 @@
-// Threads with Win32 calls: start at time-critical priority, join, sleep. Every operating-system
-// call about threads lives here.
+// Threads with Win32 calls: start at time-critical priority, join, sleep, count the processors,
+// run jobs side by side. Every operating-system call about threads lives here.
+#include <algorithm>
 #include <cstdlib>
 
 #include "platform/win32/internal.h"
@@ -37,3 +38,41 @@ void thread_join(ThreadHandle thread) {
 }
 
 void thread_sleep_ms(uint32_t ms) { Sleep(ms); }
+
+int32_t thread_processors() {
+    SYSTEM_INFO system;
+    GetSystemInfo(&system);
+    return std::max(static_cast<int32_t>(system.dwNumberOfProcessors), 1);
+}
+
+// ---- Jobs side by side ---------------------------------------------------------------------
+constexpr int32_t SIDE_BY_SIDE_MOST = 16;  // threads started at once; any further job waits
+
+struct SideJob {
+    void (*job)(int32_t part);
+    int32_t part;
+};
+
+static DWORD WINAPI run_side_job(LPVOID argument) {
+    const SideJob* side = static_cast<const SideJob*>(argument);
+    side->job(side->part);
+    return 0;
+}
+
+void thread_run_side_by_side(void (*job)(int32_t part), int32_t count) {
+    SideJob jobs[SIDE_BY_SIDE_MOST];
+    HANDLE handles[SIDE_BY_SIDE_MOST] = {};
+    for (int32_t part = 1; part < std::min(count, SIDE_BY_SIDE_MOST); ++part) {
+        jobs[part] = {job, part};
+        handles[part] = CreateThread(nullptr, 0, run_side_job, &jobs[part], 0, nullptr);
+    }
+    if (count > 0) job(0);
+    for (int32_t part = 1; part < count; ++part) {
+        if (part < SIDE_BY_SIDE_MOST && handles[part] != nullptr) {
+            WaitForSingleObject(handles[part], INFINITE);
+            CloseHandle(handles[part]);
+        } else {
+            job(part);
+        }
+    }
+}

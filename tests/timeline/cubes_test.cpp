@@ -1,6 +1,7 @@
 // The batch leaves out cubes that cannot show, and only those: small made-up scenes under an
 // orthographic view of 8 pixels a unit (the origin on a pixel corner at the window's centre),
-// drawn batched and one at a time, with the cubes the batch sent.
+// drawn batched and one at a time, with the cubes the batch sent; the batch finds them alike in
+// one strip of columns or in several side by side.
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
@@ -90,13 +91,46 @@ TEST_F(BatchedCubes, LeaveOutWhatOthersHideWholeAndDrawWhatShowsAPixel) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.scene);
-        const Drawn one_at_a_time = draw(c.cubes, CUBES_IMMEDIATE), batched = draw(c.cubes, CUBES_BATCHED);
+        const Drawn one_at_a_time = draw(c.cubes, CUBES_IMMEDIATE);
         EXPECT_EQ(blue_in_column(one_at_a_time.picture, W / 2), c.blue_right_of_centre);
-        EXPECT_EQ(batched.sent, c.sent);
-        int deeper = 0, off = 0;
-        for (size_t i = 0; i < batched.depth.size(); ++i) deeper += batched.depth[i] != one_at_a_time.depth[i];
-        for (size_t i = 0; i < batched.picture.size(); ++i) off += std::abs(batched.picture[i] - one_at_a_time.picture[i]) > 2;
-        EXPECT_TRUE(deeper == 0 && off == 0) << deeper << " depths and " << off << " levels differ";
+        for (int32_t strips : {1, 2, 3, 4}) {
+            SCOPED_TRACE(strips);
+            cube_culling_parts = strips;
+            const Drawn batched = draw(c.cubes, CUBES_BATCHED);
+            cube_culling_parts = 0;
+            EXPECT_EQ(batched.sent, c.sent);
+            int deeper = 0, off = 0;
+            for (size_t i = 0; i < batched.depth.size(); ++i) deeper += batched.depth[i] != one_at_a_time.depth[i];
+            for (size_t i = 0; i < batched.picture.size(); ++i) off += std::abs(batched.picture[i] - one_at_a_time.picture[i]) > 2;
+            EXPECT_TRUE(deeper == 0 && off == 0) << deeper << " depths and " << off << " levels differ";
+        }
+    }
+}
+
+// Through the bands scenes, where thousands of cubes cross the strips' edges, the strips side by
+// side send GL what one strip sends: the same cubes and triangles, to the same pixels and depths.
+TEST_F(BatchedCubes, StripsSideBySideSendWhatOneStripSends) {
+    const auto drawn = [](uint32_t ms, int32_t strips) {
+        cube_culling_parts = strips;
+        frame_render(ms);
+        frame_settle(ms);
+        cube_culling_parts = 0;
+        Drawn d{read_frame(), std::vector<uint32_t>(size_t{W} * H), cubes_sent};
+        glReadPixels(0, 0, W, H, GL_DEPTH_COMPONENT, GL_UNSIGNED_INT, d.depth.data());
+        return std::pair{d, cube_triangles_sent};
+    };
+    for (uint32_t ms : {94500u, 98100u, 130500u, 137000u}) {
+        SCOPED_TRACE(ms);
+        const auto [one, one_triangles] = drawn(ms, 1);
+        EXPECT_GT(one.sent, 1000);
+        for (int32_t strips : {2, 3, 4}) {
+            SCOPED_TRACE(strips);
+            const auto [several, triangles] = drawn(ms, strips);
+            EXPECT_EQ(several.sent, one.sent);
+            EXPECT_EQ(triangles, one_triangles);
+            EXPECT_TRUE(several.picture == one.picture);
+            EXPECT_TRUE(several.depth == one.depth);
+        }
     }
 }
 
