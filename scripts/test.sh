@@ -34,15 +34,18 @@ export LSAN_OPTIONS="suppressions=$root/tests/platform/lsan_suppressions.txt:pri
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 run_tests "$root/build-sanitize" -LE "long|package"
 
-echo "== ThreadSanitizer build of the audio and app tests (the mixing thread against the main thread)"
+echo "== ThreadSanitizer build of the audio, app and cube tests (the mixing thread against the main"
+echo "   thread; the cube batch's strips side by side)"
 cmake --preset tsan -S "$root"
-cmake --build "$root/build-tsan" -j"$build_jobs" --target audio_tests app_tests
+cmake --build "$root/build-tsan" -j"$build_jobs" --target audio_tests app_tests timeline_tests
 export TSAN_OPTIONS="halt_on_error=1" SDL_AUDIODRIVER=dummy
 "$root/build-tsan/tests/audio_tests"
 # The app tests draw frames while the music plays. llvmpipe draws on the test's own thread
 # (LP_NUM_THREADS=0): its worker threads synchronise in ways ThreadSanitizer cannot see, which
 # it would report as races inside Mesa.
 LP_NUM_THREADS=0 xvfb-run -a -s "-screen 0 1280x1024x24" "$root/build-tsan/tests/app_tests"
+LP_NUM_THREADS=0 xvfb-run -a -s "-screen 0 1280x1024x24" "$root/build-tsan/tests/timeline_tests" \
+    --gtest_filter='BatchedCubes.StripsSideBySide*'
 
 echo "== Fuzzing"
 # Half a minute of each run finds what a regression brings in; longer runs grow the corpus.
