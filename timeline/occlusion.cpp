@@ -27,7 +27,7 @@ constexpr double POSITION_ERROR = 1.0 / 128.0;
 constexpr double DEPTH_MARGIN = 8e-6;
 constexpr float NOTHING = std::numeric_limits<float>::infinity();
 
-// NOTHING where nothing is known.
+// Every pixel starts at NOTHING: nothing known there.
 void occlusion_clear(OcclusionPicture& picture, int32_t width, int32_t height, int32_t left,
                      int32_t right) {
     picture.width = std::max(width, 0);
