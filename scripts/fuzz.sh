@@ -7,6 +7,7 @@
 #                                 all, two thirds on the loader; the kept corpora stay as they are
 #   scripts/fuzz.sh --minutes N   a long run of N minutes in all, after which every input that
 #                                 reaches code the kept corpus does not is merged into it
+#   scripts/fuzz.sh --build-only  the fuzzers' build alone (scripts/test.sh builds it early)
 #   FUZZ_BUILD_DIR                clang build directory (default build-fuzz in the repository)
 set -eu
 
@@ -14,14 +15,16 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${FUZZ_BUILD_DIR:-$root/build-fuzz}
 seconds=${FUZZ_SECONDS:-60}
 merge=false
+build_only=false
 case "${1:-}" in
     "") ;;
+    --build-only) build_only=true ;;
     --minutes)
-        [ -n "${2:-}" ] && [ "$2" -gt 0 ] 2>/dev/null || { echo "usage: $0 [--minutes N]" >&2; exit 2; }
+        [ -n "${2:-}" ] && [ "$2" -gt 0 ] 2>/dev/null || { echo "usage: $0 [--minutes N | --build-only]" >&2; exit 2; }
         seconds=$(($2 * 60))
         merge=true
         ;;
-    *) echo "usage: $0 [--minutes N]" >&2; exit 2 ;;
+    *) echo "usage: $0 [--minutes N | --build-only]" >&2; exit 2 ;;
 esac
 
 # Every library is instrumented for coverage; only the targets link the fuzzer's main.
@@ -29,6 +32,7 @@ CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebI
     -DQUADRISE_FUZZ=ON -DQUADRISE_SANITIZE=ON -DQUADRISE_TESTS=OFF -DQUADRISE_BENCH=OFF \
     -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link >/dev/null
 cmake --build "$build" -j2 --target fuzz_load_xm fuzz_xm_text
+[ "$build_only" = false ] || exit 0
 
 # fuzz TARGET SECONDS MAX_LEN: runs the target over its kept corpus (plus, for the loader, the
 # writer-made seeds and the real songs, which the repository keeps elsewhere). A long run then

@@ -7,11 +7,25 @@
 # made under the emulator: a prefix made where they cannot run lacks their half of Windows.
 # QUADRISE_32BIT=emulated runs them under the emulator where they would run natively too. With the
 # argument "32", only the 32-bit tests of the builds there are, in the prefix of WINEPREFIX: the
-# part that runs under the emulator.
+# part that runs under the emulator. With "build-32", only the 32-bit build, which needs no wine:
+# scripts/test.sh starts it early at the lowest priority and names in QUADRISE_EARLY_BUILDS the
+# folder where it leaves win32.rc once done (and in QUADRISE_EARLY_PID the early builds' process),
+# which the whole leg then waits for instead of building it.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=${QUADRISE_JOBS:-2}
 source "$root/scripts/run-tests.sh"
+
+build_win32() {
+    cmake --preset win32 -S "$root" -DQUADRISE_TESTS=ON "-DQUADRISE_SOUNDTRACK_BUILD=$root/build/soundtrack-build"
+    cmake --build "$root/build-win32" -j"$build_jobs" --target quadrise synth_tests player_tests audio_tests \
+        resources_tests platform_tests
+}
+if [ "${1:-}" = build-32 ]; then  # before anything touches wine, which the leg may be using meanwhile
+    build_win32
+    exit
+fi
+
 source "$root/scripts/wine.sh"
 trap wine_stop EXIT
 
@@ -41,9 +55,14 @@ run_tests "$root/build-win64"
 # waits on real time and leaves a core mostly idle. It takes its module from the Release build's
 # module builder (the end-to-end run checks the Windows one writes the same bytes), so it needs no
 # wine while that run stops and starts the prefix's server.
-cmake --preset win32 -S "$root" -DQUADRISE_TESTS=ON "-DQUADRISE_SOUNDTRACK_BUILD=$root/build/soundtrack-build"
-nice -n 19 cmake --build "$root/build-win32" -j"$build_jobs" --target quadrise synth_tests player_tests audio_tests \
-    resources_tests platform_tests >"$root/build-win32/build.log" 2>&1 &
+mkdir -p "$root/build-win32"
+(
+    renice -n 19 $BASHPID >/dev/null
+    # Built early: once that is done, the build here has nothing left to do.
+    [ -z "${QUADRISE_EARLY_BUILDS:-}" ] || until [ -e "$QUADRISE_EARLY_BUILDS/win32.rc" ] ||
+        ! kill -0 "$QUADRISE_EARLY_PID" 2>/dev/null; do sleep 1; done
+    build_win32
+) >"$root/build-win32/build.log" 2>&1 &
 build_32bit=$!
 bash "$root/tests/e2e/windows/demo.sh" "$root/build" "$root" "$root/build-win64/quadrise.exe"
 wait $build_32bit || { cat "$root/build-win32/build.log"; echo "test-windows: the 32-bit build failed" >&2; exit 1; }

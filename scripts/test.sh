@@ -20,6 +20,29 @@ cmake --preset release -S "$root"
 cmake --build "$root/build" -j"$build_jobs"
 run_tests "$root/build"
 
+# The builds of the later legs that need nothing from the legs before them but the Release build
+# start now, one after another at the lowest priority: they take the time the tests leave idle
+# (the browser tests run one browser at a time, the demos wait on real time), and each leg waits
+# for its own to be done (a file NAME.rc in $early) before it builds, when nothing is left to do.
+early=$root/build/early-builds
+rm -rf "$early" && mkdir -p "$early"
+early_build() {  # early_build NAME COMMAND...: the output goes to $early/NAME.log
+    local name=$1 rc=0
+    shift
+    "$@" >"$early/$name.log" 2>&1 || rc=$?
+    echo $rc >"$early/$name.rc"
+}
+wait_early() { until [ -e "$early/$1.rc" ] || ! kill -0 $early_builds 2>/dev/null; do sleep 1; done; }
+(
+    renice -n 19 $BASHPID >/dev/null
+    early_build win32 bash "$root/scripts/test-windows.sh" build-32
+    early_build tsan bash -c 'cmake --preset tsan -S "$1" && cmake --build "$1/build-tsan" -j"$2" --target audio_tests app_tests timeline_tests' _ "$root" "$build_jobs"
+    early_build fuzz sh "$root/scripts/fuzz.sh" --build-only
+) &
+early_builds=$!
+trap 'kill $early_builds 2>/dev/null || true' EXIT
+export QUADRISE_EARLY_BUILDS=$early QUADRISE_EARLY_PID=$early_builds
+
 echo "== Browser build: the core's unit tests under node, the page in headless Chromium"
 bash "$root/scripts/test-web.sh"
 
@@ -36,6 +59,7 @@ run_tests "$root/build-sanitize" -LE "long|package"
 
 echo "== ThreadSanitizer build of the audio, app and cube tests (the mixing thread against the main"
 echo "   thread; the cube batch's strips side by side)"
+wait_early tsan
 cmake --preset tsan -S "$root"
 cmake --build "$root/build-tsan" -j"$build_jobs" --target audio_tests app_tests timeline_tests
 export TSAN_OPTIONS="halt_on_error=1" SDL_AUDIODRIVER=dummy
@@ -50,5 +74,6 @@ LP_NUM_THREADS=0 xvfb-run -a -s "-screen 0 1280x1024x24" "$root/build-tsan/tests
 
 echo "== Fuzzing"
 # Half a minute of each run finds what a regression brings in; longer runs grow the corpus.
+wait_early fuzz
 FUZZ_SECONDS=${FUZZ_SECONDS:-30} bash "$root/scripts/fuzz.sh"
 echo "== All tests passed"
