@@ -20,10 +20,13 @@ cmake --preset release -S "$root"
 cmake --build "$root/build" -j"$build_jobs"
 run_tests "$root/build"
 
-# The builds of the later legs that need nothing from the legs before them but the Release build
-# start now, one after another at the lowest priority: they take the time the tests leave idle
-# (the browser tests run one browser at a time, the demos wait on real time), and each leg waits
+echo "== Browser build: the core's unit tests under node, the page in headless Chromium"
+bash "$root/scripts/test-web.sh"
+
+# The builds of the later legs start now, one after another at the lowest priority: they take the
+# time the Windows demos and the sanitizer tests leave idle waiting on real time, and each leg waits
 # for its own to be done (a file NAME.rc in $early) before it builds, when nothing is left to do.
+# (Not beside the browser tests: Chromium's software GL gave way to them, 50 s slower.)
 early=$root/build/early-builds
 rm -rf "$early" && mkdir -p "$early"
 early_build() {  # early_build NAME COMMAND...: the output goes to $early/NAME.log
@@ -42,9 +45,6 @@ wait_early() { until [ -e "$early/$1.rc" ] || ! kill -0 $early_builds 2>/dev/nul
 early_builds=$!
 trap 'kill $early_builds 2>/dev/null || true' EXIT
 export QUADRISE_EARLY_BUILDS=$early QUADRISE_EARLY_PID=$early_builds
-
-echo "== Browser build: the core's unit tests under node, the page in headless Chromium"
-bash "$root/scripts/test-web.sh"
 
 echo "== Windows builds (64-bit and 32-bit) under wine: the core's unit tests, the demos end to end"
 bash "$root/scripts/test-windows.sh"
