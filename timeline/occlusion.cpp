@@ -39,16 +39,16 @@ void occlusion_clear(OcclusionPicture& picture, int32_t width, int32_t height, i
         NOTHING);
 }
 
-// The picture's pixel in the viewport's column `column` (within left to right - 1) and row `row`.
+// Where the picture holds the viewport's column `column` (within left to right - 1) of row `row`.
+static size_t pixel_at(const OcclusionPicture& picture, int32_t column, int32_t row) {
+    return static_cast<size_t>(row) * static_cast<size_t>(picture.right - picture.left) +
+           static_cast<size_t>(column - picture.left);
+}
 static float& pixel(OcclusionPicture& picture, int32_t column, int32_t row) {
-    return picture
-        .depth[static_cast<size_t>(row) * static_cast<size_t>(picture.right - picture.left) +
-               static_cast<size_t>(column - picture.left)];
+    return picture.depth[pixel_at(picture, column, row)];
 }
 static const float& pixel(const OcclusionPicture& picture, int32_t column, int32_t row) {
-    return picture
-        .depth[static_cast<size_t>(row) * static_cast<size_t>(picture.right - picture.left) +
-               static_cast<size_t>(column - picture.left)];
+    return picture.depth[pixel_at(picture, column, row)];
 }
 
 // The pixels whose centres (k + 0.5) lie from low to high, within [0, count - 1]; none when
