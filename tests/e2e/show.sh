@@ -4,10 +4,12 @@
 # by itself, with exit code 0, once the music clock has reached 157 s.
 # SDL's disk driver stands in for a sound card: a null device that records, and what it has taken
 # gives the true music time (wall-clock estimates drift by seconds). It takes a 512-frame chunk
-# every 5 ms rather than every 11.6, so the show runs at about twice its pace: the demo follows
-# the device, whatever its pace, and the mixing thread, polling every 5 ms, keeps the ring full.
+# every 2 ms rather than every 11.6, so the show runs at about five times its pace: the demo
+# follows the device, whatever its pace, and the mixing thread, polling every 5 ms, keeps the ring
+# of 2 s of sound full. The screens are read as the show plays and compared with the frames once
+# it has ended, two at a time: compared meanwhile, they would hold up the next moment's reading.
 source "$(dirname "$0")/lib/common.sh"
-export SDL_DISKAUDIODELAY=5
+export SDL_DISKAUDIODELAY=2
 block=3536  # bytes of one 884-frame block
 # The device has taken up to 4096 bytes more than the file shows: the 2048-byte chunk it is
 # writing, and one more that SDL's stdio stream keeps in its 4096-byte buffer (the file grows
@@ -26,10 +28,21 @@ for moment in title:9000 palette_a:50000 palette_b:65000 tilted:82500 bands:9850
     due=$(awk -v ms="${moment#*:}" -v block=$block '$1 >= ms { print NR * block; exit }' "$clock")
     until [ "$(heard)" -ge "$due" ]; do demo_running || fail "the program ended before $name"; sleep 0.05; done
     snap heard
+    mv "$E2E_TMP/screen.png" "$E2E_TMP/screen-$name.png"
     lead=${lead:-$(($(first_sound "$SDL_DISKAUDIOFILE") - $(first_sound "$E2E_TMP/render.raw")))}
-    shows_clock_of $(((SNAP - lead + ahead) / block)) "$clock" "$name"
+    screens+=("$name $(((SNAP - lead + ahead) / block))")
 done
 exits_cleanly 30 "the last moment"
+# check_screens FIRST: every other moment's screen from moment FIRST on.
+check_screens() {
+    for ((i = $1; i < ${#screens[@]}; i += 2)); do
+        read -r name at <<<"${screens[i]}"
+        shows_clock_of "$at" "$clock" "$name" "$E2E_TMP/screen-$name.png"
+    done
+}
+check_screens 0 & even=$!
+check_screens 1 & odd=$!
+wait $even && wait $odd || fail "a moment's screen shows no frame of its clock (above)"
 played=$(($(heard) - lead))
 blocks=$(wc -l <"$clock")
 [ $((lead % 4)) = 0 ] && [ $lead -ge 0 ] || fail "the sound starts at an odd place ($lead)"

@@ -88,14 +88,19 @@ escape_ends() {
     exits_cleanly "$@"
 }
 
-# shows_clock_of BLOCK CLOCKS WHAT: $E2E_TMP/screen.png is the frame quadrise-render draws for the
-# clock of block BLOCK (line BLOCK + 1 of CLOCKS) or of one up to 100 blocks (2 s) before it: the
-# screen shows a frame drawn with the clock read a frame or two before it was read.
+# shows_clock_of BLOCK CLOCKS WHAT [SCREEN]: SCREEN ($E2E_TMP/screen.png) is the frame
+# quadrise-render draws for the clock of block BLOCK (line BLOCK + 1 of CLOCKS) or of one up to 100
+# blocks (2 s) before it: the screen shows a frame drawn with the clock read a frame or two before
+# it was read. The frames go to a file beside SCREEN, so that several screens can be checked at once.
 shows_clock_of() {
-    local b
+    local b ms screen=${4:-$E2E_TMP/screen.png}
+    local frame=${screen%.png}-frame.png
     for ((b = $1; b >= 0 && b >= $1 - 100; b--)); do
-        "$BUILD/quadrise-render" frame "$(sed -n "$((b + 1))p" "$2")" -o "$E2E_TMP/frame.png" >/dev/null
-        [ "$(compare -metric AE "$E2E_TMP/frame.png" "$E2E_TMP/screen.png" null: 2>&1)" -lt 800 ] && return 0
+        ms=$(sed -n "$((b + 1))p" "$2")
+        [ -n "$ms" ] || fail "$3: block $b is past the end of the show's clock"
+        rm -f "$frame"
+        "$BUILD/quadrise-render" frame "$ms" -o "$frame" >/dev/null || fail "$3: quadrise-render frame $ms failed"
+        [ "$(compare -metric AE "$frame" "$screen" null: 2>&1)" -lt 800 ] && return 0
     done
     fail "$3: no frame of the clock up to 100 blocks (2 s) back is on the screen"
 }
@@ -148,7 +153,7 @@ silent_show_ends() {
 
 # snap COMMAND...: the screen into $E2E_TMP/screen.png and COMMAND's output into SNAP, the demo
 # stopped meanwhile: it can neither draw nor take sound while its screen is read.
-snap() { kill -STOP "$DEMO_PID"; import -window root -crop 1024x768+0+0 "$E2E_TMP/screen.png"; SNAP=$("$@"); kill -CONT "$DEMO_PID"; }
+snap() { demo_running && kill -STOP "$DEMO_PID" || fail "the program ended before its screen was read"; import -window root -crop 1024x768+0+0 "$E2E_TMP/screen.png"; SNAP=$("$@"); kill -CONT "$DEMO_PID"; }
 
 black_screen() { [ "$(import -window root -crop 1024x768+0+0 png:- | convert - -format '%[fx:maxima]' info:)" = 0 ]; }
 
