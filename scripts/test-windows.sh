@@ -7,24 +7,35 @@
 # made under the emulator: a prefix made where they cannot run lacks their half of Windows.
 # QUADRISE_32BIT=emulated runs them under the emulator where they would run natively too. With the
 # argument "32", only the 32-bit tests of the builds there are, in the prefix of WINEPREFIX: the
-# part that runs under the emulator. With "build-32", only the 32-bit build, which needs no wine:
-# scripts/test.sh starts it early at the lowest priority and names in QUADRISE_EARLY_BUILDS the
-# folder where it leaves win32.rc once done (and in QUADRISE_EARLY_PID the early builds' process),
-# which the whole leg then waits for instead of building it.
+# part that runs under the emulator. With "build-64" or "build-32", only that build, which needs no
+# wine: both embed the module the Release build's module builder writes (the 64-bit demo's run
+# checks that the Windows builder writes the same bytes). scripts/early-builds.sh runs them early
+# and names in QUADRISE_EARLY_BUILDS the folder where it leaves win64.rc and win32.rc once each is
+# done (and in QUADRISE_EARLY_PID its process), which the whole leg waits for before it builds.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=${QUADRISE_JOBS:-2}
 source "$root/scripts/run-tests.sh"
 
+build_win64() {
+    cmake --preset win64 -S "$root" "-DQUADRISE_SOUNDTRACK_BUILD=$root/build/soundtrack-build"
+    cmake --build "$root/build-win64" -j"$build_jobs" --target quadrise quadrise-fast-clock soundtrack-build \
+        synth_tests player_tests audio_tests resources_tests platform_tests quadrise-class-taken
+}
 build_win32() {
     cmake --preset win32 -S "$root" -DQUADRISE_TESTS=ON "-DQUADRISE_SOUNDTRACK_BUILD=$root/build/soundtrack-build"
     cmake --build "$root/build-win32" -j"$build_jobs" --target quadrise synth_tests player_tests audio_tests \
         resources_tests platform_tests
 }
-if [ "${1:-}" = build-32 ]; then  # before anything touches wine, which the leg may be using meanwhile
-    build_win32
-    exit
-fi
+# wait_early NAME: until the early build NAME is done, where one was started.
+wait_early() {
+    [ -z "${QUADRISE_EARLY_BUILDS:-}" ] || until [ -e "$QUADRISE_EARLY_BUILDS/$1.rc" ] ||
+        ! kill -0 "$QUADRISE_EARLY_PID" 2>/dev/null; do sleep 1; done
+}
+case "${1:-}" in  # before anything touches wine, which the leg may be using meanwhile
+    build-64) build_win64; exit ;;
+    build-32) build_win32; exit ;;
+esac
 
 source "$root/scripts/wine.sh"
 trap wine_stop EXIT
@@ -47,20 +58,16 @@ stop_all() {
 }
 trap stop_all EXIT
 wine_warm  # before ctest runs anything under wine
-cmake --preset win64 -S "$root"
-cmake --build "$root/build-win64" -j"$build_jobs" --target quadrise quadrise-fast-clock synth_tests player_tests audio_tests \
-    resources_tests platform_tests quadrise-class-taken
+wait_early win64
+build_win64
 run_tests "$root/build-win64"
 # The 32-bit build compiles at the lowest priority while the 64-bit demo runs end to end, which
-# waits on real time and leaves a core mostly idle. It takes its module from the Release build's
-# module builder (the end-to-end run checks the Windows one writes the same bytes), so it needs no
-# wine while that run stops and starts the prefix's server.
+# waits on real time and leaves a core mostly idle; it needs no wine while that run stops and
+# starts the prefix's server.
 mkdir -p "$root/build-win32"
 (
     renice -n 19 $BASHPID >/dev/null
-    # Built early: once that is done, the build here has nothing left to do.
-    [ -z "${QUADRISE_EARLY_BUILDS:-}" ] || until [ -e "$QUADRISE_EARLY_BUILDS/win32.rc" ] ||
-        ! kill -0 "$QUADRISE_EARLY_PID" 2>/dev/null; do sleep 1; done
+    wait_early win32
     build_win32
 ) >"$root/build-win32/build.log" 2>&1 &
 build_32bit=$!

@@ -18,38 +18,29 @@ source "$root/scripts/run-tests.sh"
 echo "== Release build and tests"
 cmake --preset release -S "$root"
 cmake --build "$root/build" -j"$build_jobs"
+
+# The builds of the later legs start now, one after another in a session of their own at the
+# lowest priority (scripts/early-builds.sh): they take the time the tests leave idle waiting on
+# real time, and each leg waits for its own to be done (a file NAME.rc in $early) before it builds,
+# when nothing is left to do.
+early=$root/build/early-builds
+rm -rf "$early" && mkdir -p "$early"
+setsid bash "$root/scripts/early-builds.sh" "$early" </dev/null >"$early/early-builds.log" 2>&1 &
+early_builds=$!
+trap 'kill -- -$early_builds 2>/dev/null || true' EXIT
+wait_early() { until [ -e "$early/$1.rc" ] || ! kill -0 $early_builds 2>/dev/null; do sleep 1; done; }
+export QUADRISE_EARLY_BUILDS=$early QUADRISE_EARLY_PID=$early_builds
+
 run_tests "$root/build"
 
 echo "== Browser build: the core's unit tests under node, the page in headless Chromium"
 bash "$root/scripts/test-web.sh"
 
-# The builds of the later legs start now, one after another at the lowest priority: they take the
-# time the Windows demos and the sanitizer tests leave idle waiting on real time, and each leg waits
-# for its own to be done (a file NAME.rc in $early) before it builds, when nothing is left to do.
-# (Not beside the browser tests: Chromium's software GL gave way to them, 50 s slower.)
-early=$root/build/early-builds
-rm -rf "$early" && mkdir -p "$early"
-early_build() {  # early_build NAME COMMAND...: the output goes to $early/NAME.log
-    local name=$1 rc=0
-    shift
-    "$@" >"$early/$name.log" 2>&1 || rc=$?
-    echo $rc >"$early/$name.rc"
-}
-wait_early() { until [ -e "$early/$1.rc" ] || ! kill -0 $early_builds 2>/dev/null; do sleep 1; done; }
-(
-    renice -n 19 $BASHPID >/dev/null
-    early_build win32 bash "$root/scripts/test-windows.sh" build-32
-    early_build tsan bash -c 'cmake --preset tsan -S "$1" && cmake --build "$1/build-tsan" -j"$2" --target audio_tests app_tests timeline_tests' _ "$root" "$build_jobs"
-    early_build fuzz sh "$root/scripts/fuzz.sh" --build-only
-) &
-early_builds=$!
-trap 'kill $early_builds 2>/dev/null || true' EXIT
-export QUADRISE_EARLY_BUILDS=$early QUADRISE_EARLY_PID=$early_builds
-
 echo "== Windows builds (64-bit and 32-bit) under wine: the core's unit tests, the demos end to end"
 bash "$root/scripts/test-windows.sh"
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer build and tests"
+wait_early sanitize
 cmake --preset sanitize -S "$root"
 cmake --build "$root/build-sanitize" -j"$build_jobs"
 # The display and GL libraries keep allocations until the process ends; only our leaks count.
