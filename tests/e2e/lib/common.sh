@@ -89,20 +89,12 @@ escape_ends() {
 }
 
 # shows_clock_of BLOCK CLOCKS WHAT [SCREEN]: SCREEN ($E2E_TMP/screen.png) is the frame
-# quadrise-render draws for the clock of block BLOCK (line BLOCK + 1 of CLOCKS) or of one up to 100
-# blocks (2 s) before it: the screen shows a frame drawn with the clock read a frame or two before
-# it was read. The frames go to a file beside SCREEN, so that several screens can be checked at once.
+# quadrise-render frame draws for the clock of block BLOCK (line BLOCK + 1 of CLOCKS) or of one up
+# to 100 blocks (2 s) before it: the screen shows a frame drawn with the clock read a frame or two
+# before it was read. frame-match draws and compares them in one process.
 shows_clock_of() {
-    local b ms screen=${4:-$E2E_TMP/screen.png}
-    local frame=${screen%.png}-frame.png
-    for ((b = $1; b >= 0 && b >= $1 - 100; b--)); do
-        ms=$(sed -n "$((b + 1))p" "$2")
-        [ -n "$ms" ] || fail "$3: block $b is past the end of the show's clock"
-        rm -f "$frame"
-        "$BUILD/quadrise-render" frame "$ms" -o "$frame" >/dev/null || fail "$3: quadrise-render frame $ms failed"
-        [ "$(compare -metric AE "$frame" "$screen" null: 2>&1)" -lt 800 ] && return 0
-    done
-    fail "$3: no frame of the clock up to 100 blocks (2 s) back is on the screen"
+    "$BUILD/frame-match" "${4:-$E2E_TMP/screen.png}" "$2" "$1" >/dev/null ||
+        fail "$3: no frame of the clock up to 100 blocks (2 s) back is on the screen"
 }
 
 # start_silent [DRIVER]: start_windowed, then waits for the demo's line on standard error that it
