@@ -24,6 +24,6 @@ early_build() {  # early_build NAME COMMAND...
 }
 early_build win64 bash "$root/scripts/test-windows.sh" build-64
 early_build win32 bash "$root/scripts/test-windows.sh" build-32
-early_build sanitize bash -c 'cmake --preset sanitize -S "$1" && cmake --build "$1/build-sanitize" -j"$2"' _ "$root" "$build_jobs"
-early_build tsan bash -c 'cmake --preset tsan -S "$1" && cmake --build "$1/build-tsan" -j"$2" --target audio_tests app_tests timeline_tests' _ "$root" "$build_jobs"
+early_build sanitize build_sanitize
+early_build tsan build_tsan
 early_build fuzz sh "$root/scripts/fuzz.sh" --build-only

@@ -27,11 +27,6 @@ build_win32() {
     cmake --build "$root/build-win32" -j"$build_jobs" --target quadrise synth_tests player_tests audio_tests \
         resources_tests platform_tests
 }
-# wait_early NAME: until the early build NAME is done, where one was started.
-wait_early() {
-    [ -z "${QUADRISE_EARLY_BUILDS:-}" ] || until [ -e "$QUADRISE_EARLY_BUILDS/$1.rc" ] ||
-        ! kill -0 "$QUADRISE_EARLY_PID" 2>/dev/null; do sleep 1; done
-}
 case "${1:-}" in  # before anything touches wine, which the leg may be using meanwhile
     build-64) build_win64; exit ;;
     build-32) build_win32; exit ;;

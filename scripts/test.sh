@@ -28,7 +28,6 @@ rm -rf "$early" && mkdir -p "$early"
 setsid bash "$root/scripts/early-builds.sh" "$early" </dev/null >"$early/early-builds.log" 2>&1 &
 early_builds=$!
 trap 'kill -- -$early_builds 2>/dev/null || true' EXIT
-wait_early() { until [ -e "$early/$1.rc" ] || ! kill -0 $early_builds 2>/dev/null; do sleep 1; done; }
 export QUADRISE_EARLY_BUILDS=$early QUADRISE_EARLY_PID=$early_builds
 
 run_tests "$root/build"
@@ -41,8 +40,7 @@ bash "$root/scripts/test-windows.sh"
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer build and tests"
 wait_early sanitize
-cmake --preset sanitize -S "$root"
-cmake --build "$root/build-sanitize" -j"$build_jobs"
+build_sanitize
 # The display and GL libraries keep allocations until the process ends; only our leaks count.
 export LSAN_OPTIONS="suppressions=$root/tests/platform/lsan_suppressions.txt:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
@@ -51,8 +49,7 @@ run_tests "$root/build-sanitize" -LE "long|package"
 echo "== ThreadSanitizer build of the audio, app and cube tests (the mixing thread against the main"
 echo "   thread; the cube batch's strips side by side)"
 wait_early tsan
-cmake --preset tsan -S "$root"
-cmake --build "$root/build-tsan" -j"$build_jobs" --target audio_tests app_tests timeline_tests
+build_tsan
 export TSAN_OPTIONS="halt_on_error=1" SDL_AUDIODRIVER=dummy
 "$root/build-tsan/tests/audio_tests"
 # The app tests draw frames while the music plays. llvmpipe draws on the test's own thread
